@@ -1,0 +1,50 @@
+# gloomfall: the whole set-up is `make run` to play and `make test` to test.
+# This file wraps CMake; build folders live under build/.
+
+BUILD    ?= build
+JOBS     ?= 2
+CMAKE_GEN = -G Ninja
+XVFB      = xvfb-run -a -s "-screen 0 1024x768x24"
+SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
+
+.PHONY: all deps run test test-plain test-asan bench data fuzz clean
+
+all: run
+
+deps:
+	@scripts/install-deps.sh
+
+# Release build of the game and its data, started from the data folder.
+$(BUILD)/release/build.ninja: CMakeLists.txt
+	cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DGLOOMFALL_TESTS=OFF -DGLOOMFALL_BENCH=ON
+
+data: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j$(JOBS) --target data
+
+run: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
+	cd $(BUILD)/release/data && ../game/gloomfall
+
+# The whole suite twice: a plain build, then every test again under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Both run headless.
+test: deps test-plain test-asan
+
+test-plain:
+	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)/test -j$(JOBS)
+	$(XVFB) ctest --test-dir $(BUILD)/test --output-on-failure -j$(JOBS)
+
+test-asan:
+	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_SANITIZE=ON \
+	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
+	cmake --build $(BUILD)/asan -j$(JOBS)
+	$(SAN_ENV) $(XVFB) ctest --test-dir $(BUILD)/asan --output-on-failure -j$(JOBS)
+
+bench: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j$(JOBS)
+	@for b in $(BUILD)/release/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; $(XVFB) $$b; done
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages gloomfall needs to build, run and test.
+# Safe to run again and again: it asks apt only when something is missing.
+set -euo pipefail
+
+# The one list of everything the project needs from Debian.
+PACKAGES=(
+  # compilers and build
+  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config make
+  # platform layer, drawing, pictures, fonts, sound
+  libsdl2-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libfreetype-dev
+  libvorbis-dev libogg-dev
+  # font data copied into the game's data folder
+  ttf-bitstream-vera
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # headless display for tests that open a window
+  xvfb xauth xdotool x11-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then SUDO="sudo"; else
+    echo "install-deps: need root (or sudo) to install: ${missing[*]}" >&2; exit 1
+  fi
+fi
+export DEBIAN_FRONTEND=noninteractive
+if ! $SUDO apt-get update -qq; then
+  echo "install-deps: apt-get update failed; cannot install ${missing[*]}" >&2; exit 1
+fi
+if ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+  echo "install-deps: apt-get install failed for: ${missing[*]}" >&2; exit 1
+fi
