@@ -35,9 +35,11 @@ if [ "$(id -u)" -ne 0 ]; then
   fi
 fi
 export DEBIAN_FRONTEND=noninteractive
-if ! $SUDO apt-get update -qq; then
-  echo "install-deps: apt-get update failed; cannot install ${missing[*]}" >&2; exit 1
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! $SUDO apt-get update -qq >"$log" 2>&1; then
+  cat "$log" >&2; echo "install-deps: apt-get update failed; cannot install ${missing[*]}" >&2; exit 1
 fi
-if ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
-  echo "install-deps: apt-get install failed for: ${missing[*]}" >&2; exit 1
+if ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+  cat "$log" >&2; echo "install-deps: apt-get install failed for: ${missing[*]}" >&2; exit 1
 fi
