@@ -1,0 +1,33 @@
+// gloomfall_paint: paints every picture of the game into <data>/gfx/.
+// Usage: gloomfall_paint <data folder> <VeraMono.ttf>
+// The recipes live in assets/pictures/; the font is only used for the help
+// picture's lettering.
+#include <cstdio>
+#include <filesystem>
+
+#include "assets/pictures/pictures.h"
+#include "tools/lettering.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s <data folder> <VeraMono.ttf>\n", argv[0]);
+    return 2;
+  }
+  std::filesystem::path gfx = std::filesystem::path(argv[1]) / "gfx";
+  std::error_code ec;
+  std::filesystem::create_directories(gfx, ec);
+  Lettering font(argv[2]);
+  if (!font.Ok()) {
+    std::fprintf(stderr, "%s: cannot open the font %s\n", argv[0], argv[2]);
+    return 1;
+  }
+  for (const PictureRecipe& recipe : PictureRecipes()) {
+    Canvas canvas = recipe.make(font);
+    std::string path = (gfx / (recipe.name + ".png")).string();
+    bool ok = recipe.rgb_on_black
+                  ? WritePng(path, canvas.Width(), canvas.Height(), 3, canvas.ToRgb8())
+                  : WritePng(path, canvas.Width(), canvas.Height(), 4, canvas.ToRgba8());
+    if (!ok) return 1;
+  }
+  return 0;
+}
