@@ -1,24 +1,224 @@
 // Drawing slots of the OpenGL 2D driver: blending, colour, transform,
-// primitives, pixmaps and texture frames, over the GL state caches of
-// gl_canvas_driver.h. Placeholder bodies until the sprite renderer lands:
-// they draw nothing, so the window and context code links and runs.
-#include "graphics/gl_canvas_driver.h"
+// primitives, pixmaps and texture frames, in fixed-function immediate mode.
+// The driver keeps what it last sent (g_gl_canvas) so redundant blend,
+// texture-binding and texturing changes never reach GL; colour and alpha are
+// re-sent on every call. Quads have no half-pixel offset, points and lines do.
+#include <GL/gl.h>
 
-std::shared_ptr<TImageFrame> TGLCanvasDriver::CreateFrameFromPixmap(const std::shared_ptr<TPixmap>&,
-                                                                    int) {
-  return nullptr;
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "graphics/gl_canvas_driver.h"
+#include "graphics/gl_graphics.h"
+#include "graphics/gl_image_frame.h"
+#include "graphics/graphics.h"
+#include "graphics/pixmap.h"
+#include "system/random.h"
+
+namespace {
+
+void TexturingOff() {
+  if (g_gl_canvas.texturing) {
+    glDisable(GL_TEXTURE_2D);
+    g_gl_canvas.texturing = 0;
+  }
 }
 
-void TGLCanvasDriver::SetBlend(int) {}
-void TGLCanvasDriver::SetAlpha(float) {}
-void TGLCanvasDriver::SetColor(int, int, int) {}
-void TGLCanvasDriver::SetViewport(int, int, int, int) {}
-void TGLCanvasDriver::SetTransform(float, float, float, float) {}
-void TGLCanvasDriver::SetLineWidth(float) {}
-void TGLCanvasDriver::Plot(float, float) {}
-void TGLCanvasDriver::DrawLine(float, float, float, float, float, float) {}
-void TGLCanvasDriver::DrawRect(float, float, float, float, float, float) {}
-void TGLCanvasDriver::DrawOval(float, float, float, float, float, float) {}
-void TGLCanvasDriver::DrawPoly(const std::vector<float>&, float, float, float, float) {}
-void TGLCanvasDriver::DrawPixmap(const std::shared_ptr<TPixmap>&, int, int) {}
-std::shared_ptr<TPixmap> TGLCanvasDriver::GrabPixmap(int, int, int, int) { return nullptr; }
+void SendColor() { glColor4ubv(g_gl_canvas.color); }
+
+// The point (x, y) through the driver's matrix, then moved by (tx, ty).
+void Vertex(float x, float y, float tx, float ty, float offset = 0.0f) {
+  const TGLCanvasState& st = g_gl_canvas;
+  glVertex2f(x * st.ix + y * st.iy + tx + offset, x * st.jx + y * st.jy + ty + offset);
+}
+
+uint8_t ClampByte(int v) { return uint8_t(std::clamp(v, 0, 255)); }
+
+// Blending forced to BLEND_SOLID for a raw pixel transfer, then put back.
+class SolidBlendScope {
+ public:
+  explicit SolidBlendScope(TGLCanvasDriver& driver)
+      : driver_(driver), previous_(g_gl_canvas.blend_mode) {
+    driver_.SetBlend(BLEND_SOLID);
+  }
+  ~SolidBlendScope() { driver_.SetBlend(previous_); }
+
+ private:
+  TGLCanvasDriver& driver_;
+  int previous_;
+};
+
+}  // namespace
+
+std::shared_ptr<TImageFrame> TGLCanvasDriver::CreateFrameFromPixmap(
+    const std::shared_ptr<TPixmap>& pixmap, int flags) {
+  // Made in the shared context, so the texture serves every window and the
+  // drawing context's binding (and our cache of it) stays as it was.
+  TGLGraphicsDriver& gl = *TGLGraphicsDriver::Instance();
+  gl.SwapSharedContext();
+  std::shared_ptr<TImageFrame> frame;
+  try {
+    frame = TGLImageFrame::CreateFromPixmap(pixmap, flags);
+  } catch (...) {
+    gl.SwapSharedContext();
+    throw;
+  }
+  gl.SwapSharedContext();
+  return frame;
+}
+
+void TGLCanvasDriver::SetBlend(int mode) {
+  if (mode == g_gl_canvas.blend_mode) return;
+  g_gl_canvas.blend_mode = mode;
+  switch (mode) {
+    case BLEND_MASK:
+      glDisable(GL_BLEND);
+      glEnable(GL_ALPHA_TEST);
+      glAlphaFunc(GL_GEQUAL, 0.5f);
+      break;
+    case BLEND_ALPHA:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      glDisable(GL_ALPHA_TEST);
+      break;
+    case BLEND_LIGHT:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      glDisable(GL_ALPHA_TEST);
+      break;
+    case BLEND_SHADE:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_DST_COLOR, GL_ZERO);
+      glDisable(GL_ALPHA_TEST);
+      break;
+    default:  // BLEND_SOLID and anything unknown
+      glDisable(GL_BLEND);
+      glDisable(GL_ALPHA_TEST);
+      break;
+  }
+}
+
+void TGLCanvasDriver::SetAlpha(float alpha) {
+  if (alpha > 1.0f) alpha = 1.0f;
+  if (!(alpha >= 0.0f)) alpha = 0.0f;  // negative or not a number
+  g_gl_canvas.color[3] = uint8_t(alpha * 255.0f);  // truncated: 0.5 gives 127
+  SendColor();
+}
+
+void TGLCanvasDriver::SetColor(int red, int green, int blue) {
+  g_gl_canvas.color[0] = ClampByte(red);
+  g_gl_canvas.color[1] = ClampByte(green);
+  g_gl_canvas.color[2] = ClampByte(blue);
+  SendColor();
+}
+
+void TGLCanvasDriver::SetViewport(int x, int y, int width, int height) {
+  if (x == 0 && y == 0 && width == GraphicsWidth() && height == GraphicsHeight()) {
+    glDisable(GL_SCISSOR_TEST);
+  } else {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, GraphicsHeight() - y - height, width, height);
+  }
+}
+
+void TGLCanvasDriver::SetTransform(float ix, float iy, float jx, float jy) {
+  g_gl_canvas.ix = ix;
+  g_gl_canvas.iy = iy;
+  g_gl_canvas.jx = jx;
+  g_gl_canvas.jy = jy;
+}
+
+void TGLCanvasDriver::SetLineWidth(float width) { glLineWidth(width); }
+
+void TGLCanvasDriver::Plot(float x, float y) {
+  TexturingOff();
+  glBegin(GL_POINTS);
+  glVertex2f(x + 0.5f, y + 0.5f);
+  glEnd();
+}
+
+void TGLCanvasDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
+  TexturingOff();
+  glBegin(GL_LINES);
+  Vertex(x0, y0, tx, ty, 0.5f);
+  Vertex(x1, y1, tx, ty, 0.5f);
+  glEnd();
+}
+
+void TGLCanvasDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
+  TexturingOff();
+  glBegin(GL_QUADS);
+  Vertex(x0, y0, tx, ty);
+  Vertex(x1, y0, tx, ty);
+  Vertex(x1, y1, tx, ty);
+  Vertex(x0, y1, tx, ty);
+  glEnd();
+}
+
+void TGLCanvasDriver::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
+  const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
+  int segments = int(std::fabs(xr) + std::fabs(yr));
+  segments = std::max(segments, 12) & ~3;
+  const float cx = x0 + xr, cy = y0 + yr;
+  TexturingOff();
+  glBegin(GL_POLYGON);
+  for (int i = 0; i < segments; ++i) {
+    const double angle = double(i) * 360.0 / double(segments);
+    Vertex(cx + float(CosDeg(angle)) * xr, cy - float(SinDeg(angle)) * yr, tx, ty);
+  }
+  glEnd();
+}
+
+void TGLCanvasDriver::DrawPoly(const std::vector<float>& xy, float handle_x, float handle_y,
+                               float origin_x, float origin_y) {
+  if (xy.size() < 6 || (xy.size() & 1)) return;
+  TexturingOff();
+  glBegin(GL_POLYGON);
+  for (size_t i = 0; i < xy.size(); i += 2) {
+    Vertex(xy[i] + handle_x, xy[i + 1] + handle_y, origin_x, origin_y);
+  }
+  glEnd();
+}
+
+void TGLCanvasDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, int y) {
+  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
+  std::shared_ptr<TPixmap> rgba =
+      pixmap->format == PF_RGBA8888 ? pixmap : pixmap->Convert(PF_RGBA8888);
+  if (!rgba) return;
+  SolidBlendScope solid(*this);
+  TexturingOff();
+  // Place the raster at the window's top-left (always a valid position), move
+  // it by (x, -y) in window coordinates, and let rows run downwards.
+  glRasterPos2f(0.0f, 0.0f);
+  glBitmap(0, 0, 0.0f, 0.0f, float(x), float(-y), nullptr);
+  glPixelZoom(1.0f, -1.0f);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, rgba->pitch / 4);
+  glDrawPixels(rgba->width, rgba->height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelZoom(1.0f, 1.0f);
+}
+
+std::shared_ptr<TPixmap> TGLCanvasDriver::GrabPixmap(int x, int y, int width, int height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  auto pixmap = TPixmap::Create(width, height, PF_RGBA8888);
+  if (!pixmap) return nullptr;
+  SolidBlendScope solid(*this);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, pixmap->pitch / 4);
+  glReadPixels(x, GraphicsHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+               pixmap->pixels);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  // GL hands rows bottom-up; the pixmap wants row 0 at the top.
+  std::vector<uint8_t> swap(size_t(pixmap->pitch));
+  for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+    uint8_t* a = pixmap->PixelPtr(0, top);
+    uint8_t* b = pixmap->PixelPtr(0, bottom);
+    std::copy(a, a + pixmap->pitch, swap.data());
+    std::copy(b, b + pixmap->pitch, a);
+    std::copy(swap.data(), swap.data() + pixmap->pitch, b);
+  }
+  return pixmap;
+}
