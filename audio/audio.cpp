@@ -1,0 +1,163 @@
+// The base sound, channel and "Null" driver, the driver registry and the free
+// functions. The registry is filled on first use: "Null" first, then the
+// mixer drivers, so "Korvane" is found before the others. The current driver
+// is shut down at exit, before any static object it might still touch goes.
+#include "audio/audio.h"
+
+#include <cstdlib>
+
+#include "audio/korvane_driver.h"
+
+namespace {
+TAudioDriver* g_drivers = nullptr;
+TAudioDriver* g_current = nullptr;
+TAudioDriver* g_null = nullptr;
+bool g_module_starting = false;
+
+void StartAudioModule() {
+  if (g_module_starting) return;
+  g_module_starting = true;
+  static TAudioDriver null_driver;
+  g_null = &null_driver;
+  RegisterKorvaneDrivers();
+  std::atexit(ShutdownAudioDriver);
+}
+
+bool SameNameAZ(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+}  // namespace
+
+// ---- channels and sounds ----
+
+int TChannel::Stop() { return 0; }
+int TChannel::SetPaused(int) { return 0; }
+int TChannel::SetVolume(float) { return 0; }
+int TChannel::SetPan(float) { return 0; }
+int TChannel::SetDepth(float) { return 0; }
+int TChannel::SetRate(float) { return 0; }
+int TChannel::Playing() { return 0; }
+
+std::shared_ptr<TChannel> TSound::Play(const std::shared_ptr<TChannel>&) { return std::make_shared<TChannel>(); }
+std::shared_ptr<TChannel> TSound::Cue(const std::shared_ptr<TChannel>&) { return std::make_shared<TChannel>(); }
+
+std::shared_ptr<TSound> TSound::Load(const TAudioUrl& url, int flags) {
+  auto sample = std::dynamic_pointer_cast<TAudioSample>(url.object);
+  if (!sample) sample = LoadAudioSample(url);
+  if (!sample) return nullptr;
+  return AudioDriver().CreateSound(sample, flags);
+}
+
+// ---- drivers ----
+
+TAudioDriver::TAudioDriver() {
+  // Built-in drivers first, so one made by hand (a test's) is found before them.
+  StartAudioModule();
+  _succ = g_drivers;
+  g_drivers = this;
+}
+
+TAudioDriver::~TAudioDriver() {
+  for (TAudioDriver** link = &g_drivers; *link; link = &(*link)->_succ) {
+    if (*link == this) {
+      *link = _succ;
+      break;
+    }
+  }
+  if (g_current == this) g_current = this == g_null ? nullptr : g_null;
+  if (g_null == this) g_null = nullptr;
+}
+
+std::string TAudioDriver::Name() { return "Null"; }
+int TAudioDriver::Startup() { return 1; }
+int TAudioDriver::Shutdown() { return 0; }
+std::shared_ptr<TSound> TAudioDriver::CreateSound(const std::shared_ptr<TAudioSample>&, int) {
+  return std::make_shared<TSound>();
+}
+std::shared_ptr<TChannel> TAudioDriver::AllocChannel() { return std::make_shared<TChannel>(); }
+std::shared_ptr<TSound> TAudioDriver::LoadSound(const TAudioUrl& url, int flags) { return TSound::Load(url, flags); }
+
+TAudioDriver& AudioDriver() {
+  StartAudioModule();
+  if (!g_current && !SetAudioDriver("Korvane")) SetAudioDriver("Null");
+  return g_current ? *g_current : *g_null;
+}
+
+int SetAudioDriver(const std::string& name) {
+  StartAudioModule();
+  if (g_current) g_current->Shutdown();
+  g_current = g_null;
+  for (TAudioDriver* driver = g_drivers; driver; driver = driver->_succ) {
+    if (!SameNameAZ(driver->Name(), name)) continue;
+    if (!driver->Startup()) return 0;
+    g_current = driver;
+    return 1;
+  }
+  return 0;
+}
+
+std::vector<std::string> AudioDrivers() {
+  StartAudioModule();
+  std::vector<std::string> names;
+  for (TAudioDriver* driver = g_drivers; driver && names.size() < 100; driver = driver->_succ) {
+    names.push_back(driver->Name());
+  }
+  return names;
+}
+
+int AudioDriverExists(const std::string& name) {
+  StartAudioModule();
+  for (TAudioDriver* driver = g_drivers; driver; driver = driver->_succ) {
+    if (SameNameAZ(driver->Name(), name)) return 1;
+  }
+  return 0;
+}
+
+TAudioDriver* CurrentAudioDriver() { return g_current; }
+
+void ShutdownAudioDriver() {
+  if (g_current) g_current->Shutdown();
+  g_current = nullptr;
+}
+
+// ---- free functions ----
+
+std::shared_ptr<TSound> LoadSound(const TAudioUrl& url, int flags) { return AudioDriver().LoadSound(url, flags); }
+
+std::shared_ptr<TChannel> PlaySound(const std::shared_ptr<TSound>& sound, const std::shared_ptr<TChannel>& channel) {
+  return sound ? sound->Play(channel) : nullptr;
+}
+
+std::shared_ptr<TChannel> CueSound(const std::shared_ptr<TSound>& sound, const std::shared_ptr<TChannel>& channel) {
+  return sound ? sound->Cue(channel) : nullptr;
+}
+
+std::shared_ptr<TChannel> AllocChannel() { return AudioDriver().AllocChannel(); }
+
+void StopChannel(const std::shared_ptr<TChannel>& channel) {
+  if (channel) channel->Stop();
+}
+void PauseChannel(const std::shared_ptr<TChannel>& channel) {
+  if (channel) channel->SetPaused(1);
+}
+void ResumeChannel(const std::shared_ptr<TChannel>& channel) {
+  if (channel) channel->SetPaused(0);
+}
+void SetChannelVolume(const std::shared_ptr<TChannel>& channel, float volume) {
+  if (channel) channel->SetVolume(volume);
+}
+void SetChannelPan(const std::shared_ptr<TChannel>& channel, float pan) {
+  if (channel) channel->SetPan(pan);
+}
+void SetChannelDepth(const std::shared_ptr<TChannel>& channel, float depth) {
+  if (channel) channel->SetDepth(depth);
+}
+void SetChannelRate(const std::shared_ptr<TChannel>& channel, float rate) {
+  if (channel) channel->SetRate(rate);
+}
+int ChannelPlaying(const std::shared_ptr<TChannel>& channel) { return channel ? channel->Playing() : 0; }

@@ -1,0 +1,53 @@
+// The chain of sample loaders and LoadAudioSample(), which opens a url and
+// offers the stream to each loader in turn. Two loaders exist: RIFF WAVE
+// (tried first) and OGG Vorbis. Leans on system/stream.h.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "audio/audio_sample.h"
+#include "system/stream.h"
+
+// What a sample or sound can be loaded from: a path string, or an object
+// (a TAudioSample already decoded, or a stream).
+struct TAudioUrl {
+  TAudioUrl(const char* url) : path(url ? url : "") {}
+  TAudioUrl(std::string url) : path(std::move(url)) {}
+  template <typename T>
+  TAudioUrl(std::shared_ptr<T> url) : object(std::move(url)) {}
+
+  std::string path;
+  std::shared_ptr<TObject> object;
+};
+
+// A decoder for one file type. Each loader links itself in front of the
+// program-wide chain when constructed (and unlinks itself when destroyed),
+// so the newest loader is asked first.
+class TAudioSampleLoader {
+ public:
+  TAudioSampleLoader();
+  virtual ~TAudioSampleLoader();
+  TAudioSampleLoader(const TAudioSampleLoader&) = delete;
+  TAudioSampleLoader& operator=(const TAudioSampleLoader&) = delete;
+
+  // The decoded sample, or none when the stream is not this loader's kind.
+  virtual std::shared_ptr<TAudioSample> LoadAudioSample(const std::shared_ptr<TStream>& stream) = 0;
+
+  TAudioSampleLoader* _succ = nullptr;
+};
+
+class TAudioSampleLoaderOGG : public TAudioSampleLoader {
+ public:
+  std::shared_ptr<TAudioSample> LoadAudioSample(const std::shared_ptr<TStream>& stream) override;
+};
+
+class TAudioSampleLoaderWAV : public TAudioSampleLoader {
+ public:
+  std::shared_ptr<TAudioSample> LoadAudioSample(const std::shared_ptr<TStream>& stream) override;
+};
+
+// Opens the url and returns the first sample a loader makes of it, or none.
+// A stream error inside a loader counts as that loader refusing the file;
+// any other error is passed on. A stream without a position raises
+// "Stream is not seekable".
+std::shared_ptr<TAudioSample> LoadAudioSample(const TAudioUrl& url);
