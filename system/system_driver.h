@@ -1,0 +1,56 @@
+// The system driver: the one object that talks to the platform's message
+// queue, cursor and message boxes. The SDL implementation is
+// sdl_system_driver.cpp; tests install their own to feed events by hand.
+// PollSystem/WaitSystem are how the polled-input queries pump the queue.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class TSystemDriver {
+ public:
+  virtual ~TSystemDriver() = default;
+  // Takes every waiting message without blocking and emits its events.
+  virtual void Poll() = 0;
+  // Blocks until a message arrives, then does Poll.
+  virtual void Wait() = 0;
+  // Moves the cursor to client coordinates of the active window.
+  virtual void MoveMouse(int x, int y) = 0;
+  virtual void SetMouseVisible(bool visible) = 0;
+  // A modal box captioned with AppTitle: warning icon when serious, else information.
+  virtual void Notify(const std::string& text, bool serious) = 0;
+  // Yes / No: 1 or 0.
+  virtual int Confirm(const std::string& text, bool serious) = 0;
+  // Yes / No / Cancel: 1, 0 or -1.
+  virtual int Proceed(const std::string& text, bool serious) = 0;
+  // File and folder pickers: the chosen path, or "" when none was chosen.
+  virtual std::string RequestFile(const std::string& text, const std::string& extensions, bool save,
+                                  const std::string& path) = 0;
+  virtual std::string RequestDir(const std::string& text, const std::string& path) = 0;
+  // 1 when the system took the URL.
+  virtual int OpenURL(const std::string& url) = 0;
+};
+
+// The application's title: the window caption and the caption of message boxes.
+extern std::string AppTitle;
+
+// The current system driver; the SDL driver is made on first use.
+const std::shared_ptr<TSystemDriver>& SystemDriver();
+// Replaces the system driver (tests); empty goes back to the SDL driver on next use.
+void SetSystemDriver(std::shared_ptr<TSystemDriver> driver);
+
+// Made by sdl_system_driver.cpp.
+std::shared_ptr<TSystemDriver> CreateSDLSystemDriver();
+
+// Pump the message queue through the system driver, unless a PollSystem or
+// WaitSystem is already running (a hook that flushes input would otherwise
+// pump recursively).
+void PollSystem();
+void WaitSystem();
+
+void Notify(const std::string& text, bool serious = false);
+int Confirm(const std::string& text, bool serious = false);
+int Proceed(const std::string& text, bool serious = false);
+void MoveMouse(int x, int y);
+void ShowMouse();
+void HideMouse();
