@@ -1,0 +1,158 @@
+// The program entry: start-up in its fixed order, then the title screen
+// until Escape is held. A game runs inside a title iteration (Space) and
+// the rest of that iteration still draws with the game's last clock.
+#include "game/title.h"
+
+#include "audio/audio.h"
+#include "game/entity.h"
+#include "game/frame.h"
+#include "game/game_loop.h"
+#include "game/particle.h"
+#include "graphics/draw.h"
+#include "graphics/canvas.h"
+#include "graphics/graphics.h"
+#include "graphics/image.h"
+#include "graphics/image_font.h"
+#include "system/clock.h"
+#include "system/input.h"
+#include "system/random.h"
+#include "system/runtime_error.h"
+
+#include <cstdio>
+
+std::shared_ptr<TImage> imgShade2, imgPlayer1, imgPlayer2, imgWeapon, imgVihu1, imgVihu2,
+    imgBullet, imgParticle, imgVihuAmmus, imgParticle2, imgHelp, imgShadow, imgAim, imgEye,
+    imgMushroom;
+std::shared_ptr<TImageFont> fontSmall, fontMedium, fontLarge;
+std::shared_ptr<TSound> sndA, sndG, sndD, sndBoom1, sndEnemyBullet, sndPlayerHit,
+    sndPlayerShoot, music;
+std::shared_ptr<TChannel> musicChannel;
+
+int32_t bpm = 0;
+float msPerMinute = 60000.0f;
+float beatLength = 0;
+int32_t titleStart = 0;
+
+namespace {
+
+std::shared_ptr<TImageFont> LoadFontOrSay(const char* path, int32_t size) {
+  auto font = LoadImageFont(path, size, 4);
+  if (!font) Notify("Font Not Loaded", false);
+  return font;
+}
+
+}  // namespace
+
+void LoadAssets() {
+  imgShade2 = LoadImage("gfx\\shade2.png", -1);
+  imgPlayer1 = LoadImage("gfx\\player1.png", -1);
+  imgPlayer2 = LoadImage("gfx\\player2.png", -1);
+  imgWeapon = LoadImage("gfx\\weapon.png", -1);
+  imgVihu1 = LoadImage("gfx\\vihu1.png", -1);
+  imgVihu2 = LoadImage("gfx\\vihu2.png", -1);
+  imgBullet = LoadImage("gfx\\bullet.png", -1);
+  imgParticle = LoadImage("gfx\\particle.png", -1);
+  imgVihuAmmus = LoadImage("gfx\\vihuammus.png", -1);
+  imgParticle2 = LoadImage("gfx\\particle2.png", -1);
+  imgHelp = LoadImage("gfx\\help.png", -1);
+  imgShadow = LoadImage("gfx\\shadow.png", -1);
+  imgAim = LoadImage("gfx\\aim.png", -1);
+  imgEye = LoadImage("gfx\\eye.png", -1);
+  imgMushroom = LoadImage("gfx\\mushroom.png", -1);
+
+  fontSmall = LoadFontOrSay("VeraMono.ttf", 16);
+  fontMedium = LoadFontOrSay("VeraMono.ttf", 32);
+  fontLarge = LoadFontOrSay("VeraMono.ttf", 52);
+
+  sndA = LoadSound("sfx\\a.ogg", 0);
+  sndG = LoadSound("sfx\\g.ogg", 0);
+  sndD = LoadSound("sfx\\d.ogg", 0);
+  sndBoom1 = LoadSound("sfx\\boom1.ogg", 0);
+  sndEnemyBullet = LoadSound("sfx\\enemybullet.ogg", 0);
+  sndPlayerHit = LoadSound("sfx\\playerhit.ogg", 0);
+  sndPlayerShoot = LoadSound("sfx\\playershoot.ogg", 0);
+  musicChannel = AllocChannel();
+  music = LoadSound("song3.ogg", 1);
+}
+
+bool StartUp() {
+  AppTitle = "gloomfall";
+  if (!OpenGraphics(800, 600, 0, 60, 0)) return false;
+  SetBlend(BLEND_ALPHA);
+  AutoMidHandle(true);
+  frameList = std::make_shared<TList>();
+  particleList = std::make_shared<TList>();
+  bpm = 130;
+  beatLength = msPerMinute / static_cast<float>(bpm);
+  LoadAssets();
+  frameGrowing = 0;
+  PushFrame();
+  NewColors();
+  PushFrame();
+  titleStart = Millisecs();
+  return true;
+}
+
+void TitleIteration() {
+  gameTime = Millisecs() - titleStart;
+  Cls();
+  if (KeyHit(32)) {
+    PlayGame();
+    FlushKeys();
+    PauseChannel(musicChannel);
+  }
+  if (KeyHit(65)) PushFrame();
+  UpdateFrames();
+  RenderFrames();
+  UpdateParticles();
+  RenderParticles();
+
+  SetScale(1, 1);
+  SetColor(255, 255, 255);
+  SetRotation(0);
+  SetAlpha(1);
+  DrawImage(imgHelp, 400, 400, 0);
+
+  SetImageFont(fontLarge);
+
+  SetColor(0, 0, 0);
+  SetScale(2, 2);
+  SetRotation(0);
+  SetAlpha(0.2f);
+  DrawImage(imgShade2, 400, 300, 0);
+
+  SetScale(1, 1);
+  SetAlpha(1);
+  DrawText("gloomfall", 152, 122);
+  SetColor(255, 255, 255);
+  DrawText("gloomfall", 150, 120);
+
+  SetImageFont(fontMedium);
+  SetRotation(static_cast<float>(1 + SinDeg(gameTime / 16)));
+  DrawText("press space to start the game!", 100, 500);
+  SetRotation(7);
+  DrawText("controls: ", 220, 250);
+
+  SetImageFont(fontSmall);
+  SetRotation(static_cast<float>(1 + SinDeg(gameTime / 16)));
+  SetColor(0, 0, 0);
+  DrawText("(and esc to quit)", 502, 552);
+  SetColor(128, 128, 128);
+  DrawText("(and esc to quit)", 500, 550);
+
+  Flip(1);
+}
+
+void TitleLoop() {
+  while (!KeyDown(27)) TitleIteration();
+}
+
+int GloomfallMain() {
+  InstallRuntimeErrorHandlers();
+  if (!StartUp()) {
+    std::fprintf(stderr, "gloomfall: could not open an 800 x 600 OpenGL window\n");
+    return 1;
+  }
+  TitleLoop();
+  return 0;
+}
