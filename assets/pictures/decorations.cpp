@@ -31,7 +31,7 @@ Canvas MakeEye(const Lettering&) {
   // Rays all around, alternating long and short, like a drawn sun.
   for (int i = 0; i < 24; ++i) {
     float a = i * 15.0f * kPi / 180;
-    float r0 = 38, r1 = (i % 2) ? 52 : 61;
+    float r0 = 38, r1 = (i % 2) ? 50 : 57;
     c.Fill(Capsule(m + r0 * std::cos(a), m + r0 * 0.8f * std::sin(a), m + r1 * std::cos(a),
                    m + r1 * 0.8f * std::sin(a), i % 2 ? 1.6f : 2.4f),
            Grey(0.85f));

@@ -91,8 +91,8 @@ Canvas MakeAim(const Lettering&) {
   Sdf ring = Subtract(Circle(m, m, 10.5f), Circle(m, m, 8.5f));
   Sdf gaps = Union(Box(m, m, 2.2f, 16, 0), Box(m, m, 16, 2.2f, 0));
   Sdf arcs = Subtract(ring, gaps);
-  Sdf ticks = Union(Union(Capsule(m, 2.5f, m, 9.5f, 1.0f), Capsule(m, 22.5f, m, 29.5f, 1.0f)),
-                    Union(Capsule(2.5f, m, 9.5f, m, 1.0f), Capsule(22.5f, m, 29.5f, m, 1.0f)));
+  Sdf ticks = Union(Union(Capsule(m, 4.5f, m, 10.0f, 1.0f), Capsule(m, 22.0f, m, 27.5f, 1.0f)),
+                    Union(Capsule(4.5f, m, 10.0f, m, 1.0f), Capsule(22.0f, m, 27.5f, m, 1.0f)));
   Sdf dot = Circle(m, m, 1.6f);
   Sdf all = Union(Union(arcs, ticks), dot);
   c.Fill(Offset(all, 1.6f), Rgba{0, 0, 0, 0.75f});

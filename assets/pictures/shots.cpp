@@ -26,7 +26,7 @@ Canvas MakeBullet(const Lettering&) {
     float core = Clamp01(1.6f * along - d * 0.9f + 0.1f);
     float glow = std::exp(-d * d / 1.6f) * (0.35f + 0.65f * along);
     float a = Clamp01(std::max(core, glow));
-    return Rgba{1, 1, Mix(0.85f, 1.0f, core), a};
+    return Grey(1.0f, a);
   });
   return c;
 }
@@ -38,9 +38,9 @@ Canvas MakeVihuAmmus(const Lettering&) {
   const float m = 8;
   c.Shade([=](float x, float y) {
     float r = std::hypot(x - m, y - m);
-    float wake = SegmentDistance(x, y, 1.5f, m, m, m);
+    float wake = SegmentDistance(x, y, 3.0f, m, m, m);
     float halo = std::max(std::exp(-r * r / 18.0f), 0.6f * std::exp(-wake * wake / 2.5f)) *
-                 (1 - Smoothstep(6.5f, 8.0f, r));
+                 (1 - Smoothstep(5.5f, 7.5f, r));
     return Grey(0.9f, 0.75f * halo);
   });
   c.Stroke(Circle(m, m, 4.6f), 1.4f, Grey(0.25f, 0.9f));
