@@ -1,2 +1,4 @@
-// The program entry: everything the game does starts here.
-int main() { return 0; }
+// The program entry: everything the game does starts in GloomfallMain.
+#include "game/title.h"
+
+int main() { return GloomfallMain(); }
