@@ -46,5 +46,13 @@ bench: deps $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS)
 	@for b in $(BUILD)/release/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; $(XVFB) $$b; done
 
+# Each fuzz target for FUZZ_SECONDS, seeded from the game's own data.
+FUZZ_SECONDS ?= 60
+fuzz: deps test-plain
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DGLOOMFALL_FUZZ=ON -DGLOOMFALL_TESTS=OFF -DGLOOMFALL_BUILD_DATA=OFF
+	cmake --build $(BUILD)/fuzz -j$(JOBS)
+	scripts/fuzz.sh $(BUILD)/fuzz $(BUILD)/test/data $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for a set time, each seeded from the game's data and
+# from the inputs kept as regression tests. Findings land in the build folder.
+set -euo pipefail
+build=$(cd "$1" && pwd) data=$(cd "$2" && pwd) seconds=$3
+top=$(cd "$(dirname "$0")/.." && pwd)
+seed() {  # seed <target> <files...>
+  local dir=$build/corpus/$1; shift
+  mkdir -p "$dir"
+  for f in "$@"; do [ -f "$f" ] && cp -f "$f" "$dir/"; done
+  return 0
+}
+seed fuzz_png "$data"/gfx/*.png "$top"/tests/regressions/png/*
+seed fuzz_audio "$data"/sfx/*.ogg "$top"/tests/regressions/audio/*
+seed fuzz_font "$data"/VeraMono.ttf "$top"/tests/regressions/font/*
+mkdir -p "$build/corpus/fuzz_stream"
+printf 'gfx\\\\a.png' >"$build/corpus/fuzz_stream/backslash"
+printf 'fuzz::x' >"$build/corpus/fuzz_stream/protocol"
+failed=0
+for t in fuzz_png fuzz_audio fuzz_font fuzz_stream; do
+  echo "== $t for ${seconds}s"
+  mkdir -p "$build/findings/$t"
+  if ! (cd "$build/findings/$t" && "$build/fuzz/$t" -max_total_time="$seconds" -rss_limit_mb=2048 \
+        -print_final_stats=1 "$build/corpus/$t" 2>&1 | tail -n 12); then
+    failed=1
+  fi
+done
+exit $failed
