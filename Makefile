@@ -9,7 +9,7 @@ SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
 
-.PHONY: all deps run test test-plain test-asan bench data fuzz clean
+.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz clean
 
 all: run
 
@@ -29,7 +29,7 @@ run: deps $(BUILD)/release/build.ninja
 
 # The whole suite twice: a plain build, then every test again under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Both run headless.
-test: deps test-plain test-asan
+test: deps test-plain test-asan test-tsan
 
 test-plain:
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -41,6 +41,14 @@ test-asan:
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/asan -j$(JOBS)
 	$(SAN_ENV) $(XVFB) ctest --test-dir $(BUILD)/asan --output-on-failure -j$(JOBS)
+
+# The mixer's lock-free hand-over between the game and mixing threads, under
+# ThreadSanitizer: only the audio tests are built and only the thread tests run.
+test-tsan:
+	cmake -S . -B $(BUILD)/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_TSAN=ON \
+	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
+	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)/tsan --output-on-failure -R MixerThreads
 
 bench: deps $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS)

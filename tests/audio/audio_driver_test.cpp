@@ -1,0 +1,137 @@
+// Choosing the audio driver: the registry's order and names, the silent fall
+// back to "Null" when no output opens, the Null driver's do-nothing sounds,
+// and the real SDL device (SDL's dummy driver under test) feeding the mixer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "audio_test_support.h"
+
+namespace {
+
+int IndexOf(const std::vector<std::string>& names, const std::string& name) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+class AudioDrivers : public ::testing::Test {
+ protected:
+  void TearDown() override { ShutdownAudioDriver(); }
+};
+
+TEST_F(AudioDrivers, NewestRegisteredDriverIsFoundFirst) {
+  std::vector<std::string> names = ::AudioDrivers();
+  int korvane = IndexOf(names, "Korvane");
+  int multimedia = IndexOf(names, "Korvane Multimedia");
+  int null = IndexOf(names, "Null");
+  ASSERT_GE(korvane, 0);
+  EXPECT_LT(korvane, multimedia);
+  EXPECT_LT(multimedia, null);
+  EXPECT_EQ(null, static_cast<int>(names.size()) - 1);
+
+  TAudioDriver extra;  // a second "Null", newest of all
+  names = ::AudioDrivers();
+  EXPECT_EQ(names.front(), "Null");
+  EXPECT_EQ(IndexOf(names, "Korvane"), korvane + 1);
+}
+
+TEST_F(AudioDrivers, NamesMatchIgnoringTheCaseOfLetters) {
+  EXPECT_EQ(AudioDriverExists("KORVANE"), 1);
+  EXPECT_EQ(AudioDriverExists("korvane multimedia"), 1);
+  EXPECT_EQ(AudioDriverExists("Korvane "), 0);
+  EXPECT_EQ(AudioDriverExists("OpenAL"), 0);
+  EXPECT_EQ(SetAudioDriver("null"), 1);
+  EXPECT_EQ(AudioDriver().Name(), "Null");
+}
+
+TEST_F(AudioDrivers, UnknownNameLeavesNullCurrent) {
+  EXPECT_EQ(SetAudioDriver("DirectSound"), 0);
+  EXPECT_EQ(CurrentAudioDriver()->Name(), "Null");
+}
+
+// A driver that never starts, named like one that does.
+class BrokenDriver : public TAudioDriver {
+ public:
+  std::string Name() override { return "Korvane Capture"; }
+  int Startup() override {
+    ++startups;
+    return 0;
+  }
+  int startups = 0;
+};
+
+TEST_F(AudioDrivers, OnlyTheFirstMatchIsTried) {
+  // The working "Korvane Capture" exists once the capture tests ran; either
+  // way the broken one is newer and therefore the only one tried.
+  BrokenDriver broken;
+  EXPECT_EQ(SetAudioDriver("korvane capture"), 0);
+  EXPECT_EQ(broken.startups, 1);
+  EXPECT_EQ(CurrentAudioDriver()->Name(), "Null");
+}
+
+TEST_F(AudioDrivers, NoOutputDeviceFallsBackToNullSilently) {
+  const char* saved = std::getenv("SDL_AUDIODRIVER");
+  std::string previous = saved ? saved : "";
+  setenv("SDL_AUDIODRIVER", "no-such-audio-driver", 1);
+  ShutdownAudioDriver();
+  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
+  TAudioDriver& driver = AudioDriver();
+  std::string err = testing::internal::GetCapturedStderr();
+  std::string out = testing::internal::GetCapturedStdout();
+  if (saved) {
+    setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
+  } else {
+    unsetenv("SDL_AUDIODRIVER");
+  }
+  EXPECT_EQ(driver.Name(), "Null");
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(out, "");
+
+  // Every sound operation works and nothing is heard.
+  auto sound = LoadSound(Mono16(Constant(10, 1000)), SOUND_LOOP);
+  ASSERT_NE(sound, nullptr);
+  auto channel = AllocChannel();
+  ASSERT_NE(channel, nullptr);
+  SetChannelVolume(channel, 0.5f);
+  EXPECT_NE(PlaySound(sound, channel), nullptr);
+  EXPECT_EQ(ChannelPlaying(channel), 0);
+  StopChannel(channel);
+}
+
+TEST_F(AudioDrivers, MissingFileGivesNoSoundAndPlayingItDoesNothing) {
+  ASSERT_EQ(SetAudioDriver("Null"), 1);
+  auto missing = LoadSound(TestFilePath("absent.ogg"));
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_EQ(PlaySound(missing), nullptr);
+  EXPECT_EQ(CueSound(missing, AllocChannel()), nullptr);
+  StopChannel(nullptr);
+  EXPECT_EQ(ChannelPlaying(nullptr), 0);
+}
+
+TEST_F(AudioDrivers, KorvaneOnTheSdlDeviceMixesInTheBackground) {
+  // CTest runs this with SDL's dummy output, which consumes sound in real time.
+  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_EQ(SetAudioDriver("Korvane"), 1);
+  EXPECT_EQ(AudioDriver().Name(), "Korvane");
+  auto sound = LoadSound(Mono16(Constant(100, 1000)), SOUND_LOOP);
+  auto channel = PlaySound(sound);
+  ASSERT_NE(channel, nullptr);
+  auto* korvane = dynamic_cast<TKorvaneChannel*>(channel.get());
+  ASSERT_NE(korvane, nullptr);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (korvane->Position() < 4410 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_GE(korvane->Position(), 4410);
+  EXPECT_EQ(ChannelPlaying(channel), 1);
+  StopChannel(channel);
+  ShutdownAudioDriver();
+  EXPECT_EQ(CurrentAudioDriver(), nullptr);
+}
+
+}  // namespace
