@@ -64,3 +64,7 @@ struct TGLCanvasState {
   float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;  // the current transform
 };
 extern TGLCanvasState g_gl_canvas;
+
+// Whether Flip(1) paces frames on the millisecond clock because vertical
+// sync was found not to be honoured on this display.
+bool GLFlipPaced();

@@ -46,14 +46,14 @@ class TGLGraphicsDriver : public TGraphicsDriver {
   static const std::shared_ptr<TGLGraphicsDriver>& Instance();
 };
 
-// Whether the first Flip(1) found vertical sync honoured; false when frames
-// are paced on the millisecond clock instead (no swap interval, or frames come
-// measurably faster than the display refreshes).
-bool GLVSyncHonoured();
+// Whether the last swap interval sent was taken by the system (false when
+// the swap-interval extension is missing or refused the value).
+bool GLSwapIntervalApplied();
 
-// The display's refresh rate in Hz from SDL, 60 when it is unknown.
-int GLDisplayRefreshRate();
-
-// How many swap-interval changes have been sent to the system (for tests: the
-// first Flip always sends one, later Flips only when sync changes).
+// How many swap-interval changes have been sent to the system: the first
+// Flip of the process always sends one, later Flips only when sync changes.
 int GLSwapIntervalSends();
+
+// The refresh rate of the display showing the current window, from SDL;
+// 60 when it is unknown.
+int GLDisplayRefreshRate();

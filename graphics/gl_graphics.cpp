@@ -1,0 +1,282 @@
+// SDL windows and OpenGL contexts. One hidden 1 x 1 window carries the
+// shared context, made once; every window context is created sharing its
+// objects, so textures outlive the windows they were drawn in. The driver
+// remembers which record is current and never re-makes it current. A
+// platform file: SDL and GL appear only here and in the other GL files.
+#include "graphics/gl_graphics.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "system/system_driver.h"
+
+// The native record of one GL context.
+struct TGLContextRecord {
+  int kind = 0;  // 0 hidden shared, 1 foreign window, 2 own window, 3 own fullscreen window
+  int width = 0;
+  int height = 0;
+  int depth = 0;
+  int hertz = 0;
+  int flags = 0;
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+};
+
+namespace {
+// Newest first. Never destroyed: textures released during the program's
+// exit still switch contexts through it.
+std::vector<std::unique_ptr<TGLContextRecord>>& g_records =
+    *new std::vector<std::unique_ptr<TGLContextRecord>>();
+TGLContextRecord* g_shared = nullptr;
+bool g_shared_tried = false;
+TGLContextRecord* g_current = nullptr;  // made current by SetGraphics
+bool g_shared_active = false;            // the shared context is current instead
+int g_last_interval = -1;                // matches neither 0 nor 1 at first
+bool g_interval_applied = false;
+int g_interval_sends = 0;
+bool g_video = false;
+
+bool InitVideo() {
+  if (g_video) return true;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  g_video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  return g_video;
+}
+
+void MakeCurrent(TGLContextRecord* record) {
+  if (record) {
+    SDL_GL_MakeCurrent(record->window, record->context);
+  } else {
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+  }
+}
+
+// What the context's pixel format asks for.
+void RequestPixelFormat(int flags) {
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 1);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 1);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 1);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (flags & GRAPHICS_BACKBUFFER) ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, (flags & GRAPHICS_ALPHABUFFER) ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, (flags & GRAPHICS_DEPTHBUFFER) ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, (flags & GRAPHICS_STENCILBUFFER) ? 1 : 0);
+  int accum = (flags & GRAPHICS_ACCUMBUFFER) ? 1 : 0;
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, accum);
+}
+
+// The hidden context every other one shares with; false when there is no
+// display or no OpenGL, in which case no graphics can be made at all.
+bool EnsureShared() {
+  if (g_shared) return true;
+  if (g_shared_tried) return false;
+  g_shared_tried = true;
+  if (!InitVideo()) return false;
+  RequestPixelFormat(0);
+  SDL_Window* window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (!window) return false;
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  if (!context) {
+    SDL_DestroyWindow(window);
+    return false;
+  }
+  auto record = std::make_unique<TGLContextRecord>();
+  record->kind = 0;
+  record->width = record->height = 1;
+  record->window = window;
+  record->context = context;
+  g_shared = record.get();
+  g_records.insert(g_records.begin(), std::move(record));
+  // Creating a context makes it current; the driver's notion says none is.
+  MakeCurrent(nullptr);
+  return true;
+}
+
+// Sets up a GL context on a window, sharing with the shared context, and
+// leaves the previously current context current.
+SDL_GLContext CreateSharedContext(SDL_Window* window) {
+  SDL_GL_MakeCurrent(g_shared->window, g_shared->context);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  MakeCurrent(g_shared_active ? g_shared : g_current);
+  return context;
+}
+
+TGLContextRecord* Link(std::unique_ptr<TGLContextRecord> record) {
+  TGLContextRecord* raw = record.get();
+  g_records.insert(g_records.begin(), std::move(record));
+  return raw;
+}
+
+void CloseRecord(TGLContextRecord* record) {
+  if (record == g_current) {
+    g_current = nullptr;
+    if (!g_shared_active) MakeCurrent(nullptr);
+  }
+  SDL_GL_DeleteContext(record->context);
+  if (record->kind == 2 || record->kind == 3) SDL_DestroyWindow(record->window);
+  g_records.erase(std::remove_if(g_records.begin(), g_records.end(),
+                                 [record](const auto& r) { return r.get() == record; }),
+                  g_records.end());
+}
+}  // namespace
+
+// ---- TGLGraphics
+
+TGLGraphics::~TGLGraphics() { Close(); }
+
+std::shared_ptr<TGraphicsDriver> TGLGraphics::Driver() { return TGLGraphicsDriver::Instance(); }
+
+void TGLGraphics::GetSettings(int& width, int& height, int& depth, int& hertz, int& flags) {
+  if (!_context) {
+    width = height = depth = hertz = flags = 0;
+    return;
+  }
+  if (_context->kind == 1) SDL_GetWindowSize(_context->window, &_context->width, &_context->height);
+  width = _context->width;
+  height = _context->height;
+  depth = _context->depth;
+  hertz = _context->hertz;
+  flags = _context->flags;
+}
+
+void TGLGraphics::Close() {
+  if (!_context) return;
+  CloseRecord(_context);
+  _context = nullptr;
+}
+
+unsigned TGLGraphics::WindowID() const {
+  return _context && _context->window ? SDL_GetWindowID(_context->window) : 0;
+}
+
+// ---- TGLGraphicsDriver
+
+const std::shared_ptr<TGLGraphicsDriver>& TGLGraphicsDriver::Instance() {
+  // Never destroyed, so texture frames released at exit can still use it.
+  static const auto* driver = new std::shared_ptr<TGLGraphicsDriver>(std::make_shared<TGLGraphicsDriver>());
+  return *driver;
+}
+
+std::vector<std::shared_ptr<TGraphicsMode>> TGLGraphicsDriver::GraphicsModes() {
+  std::vector<std::shared_ptr<TGraphicsMode>> modes;
+  if (!InitVideo()) return modes;
+  int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count && modes.size() < 1024; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+    int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    if (bits < 16) continue;
+    auto m = std::make_shared<TGraphicsMode>();
+    m->width = mode.w;
+    m->height = mode.h;
+    m->depth = bits;
+    m->hertz = mode.refresh_rate;
+    modes.push_back(m);
+  }
+  return modes;
+}
+
+std::shared_ptr<TGraphics> TGLGraphicsDriver::AttachGraphics(void* widget, int flags) {
+  if (!widget || !EnsureShared()) return nullptr;
+  RequestPixelFormat(flags);
+  SDL_Window* window = SDL_CreateWindowFrom(widget);
+  if (!window) return nullptr;
+  SDL_GLContext context = CreateSharedContext(window);
+  if (!context) return nullptr;  // the window is the caller's: it stays
+  auto record = std::make_unique<TGLContextRecord>();
+  record->kind = 1;
+  SDL_GetWindowSize(window, &record->width, &record->height);
+  record->flags = flags;
+  record->window = window;
+  record->context = context;
+  return std::make_shared<TGLGraphics>(Link(std::move(record)));
+}
+
+std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int height, int depth,
+                                                             int hertz, int flags) {
+  if (width <= 0 || height <= 0 || !EnsureShared()) return nullptr;
+  RequestPixelFormat(flags);
+  uint32_t window_flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  int x = 32, y = 32;
+  if (depth != 0) {
+    window_flags |= SDL_WINDOW_FULLSCREEN;
+    x = y = SDL_WINDOWPOS_UNDEFINED;
+  }
+  SDL_Window* window = SDL_CreateWindow(AppTitle.c_str(), x, y, width, height, window_flags);
+  if (!window) return nullptr;
+  if (depth != 0) {
+    SDL_DisplayMode mode{};
+    mode.w = width;
+    mode.h = height;
+    mode.refresh_rate = hertz;
+    SDL_SetWindowDisplayMode(window, &mode);
+  }
+  SDL_GLContext context = CreateSharedContext(window);
+  if (!context) {
+    SDL_DestroyWindow(window);
+    return nullptr;
+  }
+  auto record = std::make_unique<TGLContextRecord>();
+  record->kind = depth ? 3 : 2;
+  SDL_GetWindowSize(window, &record->width, &record->height);
+  record->depth = depth;
+  record->hertz = hertz;
+  record->flags = flags;
+  record->window = window;
+  record->context = context;
+  TGLContextRecord* raw = Link(std::move(record));
+  SDL_ShowWindow(window);
+  return std::make_shared<TGLGraphics>(raw);
+}
+
+void TGLGraphicsDriver::SetGraphics(const std::shared_ptr<TGraphics>& g) {
+  auto* gl = dynamic_cast<TGLGraphics*>(g.get());
+  TGLContextRecord* record = gl ? gl->_context : nullptr;
+  if (record == g_current && !g_shared_active) return;
+  g_current = record;
+  g_shared_active = false;
+  MakeCurrent(record);
+}
+
+void TGLGraphicsDriver::Flip(int sync) {
+  if (!g_current) return;
+  int interval = sync ? 1 : 0;
+  if (interval != g_last_interval) {
+    g_interval_applied = SDL_GL_SetSwapInterval(interval) == 0 && SDL_GL_GetSwapInterval() == interval;
+    g_last_interval = interval;
+    ++g_interval_sends;
+  }
+  SDL_GL_SwapWindow(g_current->window);
+}
+
+void TGLGraphicsDriver::SwapSharedContext() {
+  if (!g_shared) return;
+  if (!g_shared_active) {
+    g_shared_active = true;
+    MakeCurrent(g_shared);
+  } else {
+    g_shared_active = false;
+    MakeCurrent(g_current);
+  }
+}
+
+bool GLSwapIntervalApplied() { return g_interval_applied; }
+int GLSwapIntervalSends() { return g_interval_sends; }
+
+int GLDisplayRefreshRate() {
+  if (!g_video) return 60;
+  int display = g_current ? SDL_GetWindowDisplayIndex(g_current->window) : 0;
+  SDL_DisplayMode mode;
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0 || mode.refresh_rate <= 0) {
+    return 60;
+  }
+  return mode.refresh_rate;
+}

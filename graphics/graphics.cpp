@@ -1,0 +1,204 @@
+// The generic graphics level: current driver and graphics, OpenGraphics with
+// its graphics generation counter, and Flip with the soft sync of Flip(-1).
+#include "graphics/graphics.h"
+
+#include <cstdlib>
+
+#include "graphics/gl_canvas_driver.h"
+#include "system/clock.h"
+#include "system/hook.h"
+#include "system/input.h"
+
+int GraphicsSeq = 1;
+int FlipHook = AllocHookId();
+
+namespace {
+std::shared_ptr<TGraphicsDriver> g_driver;
+bool g_driver_chosen = false;
+int g_default_flags = 0;
+std::shared_ptr<TGraphics> g_graphics;
+int g_width = 0, g_height = 0, g_depth = 0, g_hertz = 0, g_flags = 0;
+std::shared_ptr<TGraphics> g_auto_graphics;
+std::vector<std::shared_ptr<TGraphicsMode>> g_modes;
+bool g_modes_cached = false;
+bool g_end_registered = false;
+
+int g_soft_sync = 0;
+int g_sync_hertz = 0, g_sync_step = 0, g_sync_rem = 0, g_sync_frac = 0, g_sync_time = 0;
+
+// The program never picks a driver itself: the OpenGL 2D driver is the one
+// installed at start-up, here on first use.
+const std::shared_ptr<TGraphicsDriver>& Driver() {
+  if (!g_driver_chosen) SetGraphicsDriver(TGLCanvasDriver::Instance(), GRAPHICS_BACKBUFFER);
+  return g_driver;
+}
+
+void AdvanceGraphicsSeq() {
+  // Unsigned, so the wrap from the largest value is defined; 0 is skipped.
+  GraphicsSeq = static_cast<int>(static_cast<unsigned>(GraphicsSeq) + 1u);
+  if (GraphicsSeq == 0) GraphicsSeq = 1;
+}
+
+void ClearSettings() { g_width = g_height = g_depth = g_hertz = g_flags = 0; }
+
+void EndGraphicsAtExit() { EndGraphics(); }
+}  // namespace
+
+std::string TGraphicsMode::ToString() const {
+  return std::to_string(width) + "," + std::to_string(height) + "," + std::to_string(depth) + " " +
+         std::to_string(hertz) + "Hz";
+}
+
+void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver, int default_flags) {
+  if (driver != g_driver || !g_driver_chosen) {
+    if (g_driver && g_graphics) g_driver->SetGraphics(nullptr);
+    g_modes.clear();
+    g_modes_cached = false;
+    g_driver = driver;
+  }
+  g_driver_chosen = true;
+  g_default_flags = default_flags;
+  g_graphics = nullptr;
+  ClearSettings();
+}
+
+std::shared_ptr<TGraphicsDriver> GetGraphicsDriver() { return Driver(); }
+
+const std::vector<std::shared_ptr<TGraphicsMode>>& GraphicsModes() {
+  if (!g_modes_cached && Driver()) {
+    g_modes = Driver()->GraphicsModes();
+    g_modes_cached = true;
+  }
+  return g_modes;
+}
+
+std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags) {
+  const auto& driver = Driver();
+  if (!driver) return nullptr;
+  try {
+    return driver->CreateGraphics(width, height, depth, hertz, flags | g_default_flags);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+std::shared_ptr<TGraphics> AttachGraphics(void* widget, int flags) {
+  const auto& driver = Driver();
+  if (!driver) return nullptr;
+  try {
+    return driver->AttachGraphics(widget, flags | g_default_flags);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void SetGraphics(const std::shared_ptr<TGraphics>& g) {
+  if (!g) {
+    if (g_driver && g_graphics) g_driver->SetGraphics(nullptr);
+    g_graphics = nullptr;
+    ClearSettings();
+    return;
+  }
+  std::shared_ptr<TGraphicsDriver> d = g->Driver();
+  if (d != g_driver) {
+    if (g_driver && g_graphics) g_driver->SetGraphics(nullptr);
+    g_modes.clear();
+    g_modes_cached = false;
+    g_driver = d;
+    g_driver_chosen = true;
+  }
+  g->GetSettings(g_width, g_height, g_depth, g_hertz, g_flags);
+  d->SetGraphics(g);
+  g_graphics = g;
+}
+
+std::shared_ptr<TGraphics> GetGraphics() { return g_graphics; }
+
+void CloseGraphics(const std::shared_ptr<TGraphics>& g) {
+  if (!g) return;
+  if (g == g_auto_graphics) g_auto_graphics = nullptr;
+  if (g == g_graphics) SetGraphics(nullptr);
+  g->Close();
+}
+
+std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int hertz, int flags) {
+  EndGraphics();
+  std::shared_ptr<TGraphics> g = CreateGraphics(width, height, depth, hertz, flags);
+  if (!g) return nullptr;
+  AdvanceGraphicsSeq();
+  SetGraphics(g);
+
+  g_soft_sync = 1;
+  if (hertz == 0) {
+    g_soft_sync = 0;
+  } else if (depth != 0) {
+    // Fullscreen: find out whether the hardware honours vertical sync, in
+    // which case Flip(-1) leaves the pacing to it.
+    int run = 0;
+    int start = Millisecs();
+    int expected = 1000 / hertz;
+    while (Millisecs() - start < 1000) {
+      int t0 = Millisecs();
+      g_driver->Flip(1);
+      int delta = Millisecs() - t0 - expected;
+      run = (delta >= -1 && delta <= 1) ? run + 1 : 0;
+      if (run == 3) {
+        g_soft_sync = 0;
+        break;
+      }
+    }
+  }
+  g_sync_hertz = hertz;
+  g_sync_step = hertz ? 1000 / hertz : 0;
+  g_sync_rem = 1000 - g_sync_step * hertz;
+  g_sync_frac = 0;
+  g_sync_time = Millisecs();
+
+  g_auto_graphics = g;
+  if (depth != 0) MoveMouse(width / 2, height / 2);
+  EnablePolledInput();
+  if (!g_end_registered) {
+    g_end_registered = true;
+    std::atexit(EndGraphicsAtExit);
+  }
+  return g;
+}
+
+void EndGraphics() {
+  if (!g_auto_graphics) return;
+  AdvanceGraphicsSeq();
+  DisablePolledInput();
+  CloseGraphics(g_auto_graphics);
+}
+
+void Flip(int sync) {
+  RunHooks(FlipHook, nullptr);
+  if (!g_driver) return;
+  if (sync != -1) {
+    g_driver->Flip(sync);
+    return;
+  }
+  if (g_graphics != g_auto_graphics || !g_soft_sync) {
+    g_driver->Flip(g_depth ? 1 : 0);
+    return;
+  }
+  g_sync_time += g_sync_step;
+  g_sync_frac += g_sync_rem;
+  if (g_sync_frac >= g_sync_hertz) {
+    g_sync_frac -= g_sync_hertz;
+    g_sync_time += 1;
+  }
+  int wait = g_sync_time - Millisecs();
+  if (wait > 0) {
+    Delay(wait);
+  } else {
+    g_sync_time -= wait;  // late: due from now on, without catching up
+  }
+  g_driver->Flip(0);
+}
+
+int GraphicsWidth() { return g_width; }
+int GraphicsHeight() { return g_height; }
+int GraphicsDepth() { return g_depth; }
+int GraphicsHertz() { return g_hertz; }
+int GraphicsFlags() { return g_flags; }
