@@ -157,7 +157,7 @@ class Song {
     const double hz = NoteHz(midi);
     for (int64_t i = 0; i < static_cast<int64_t>((hold + 0.04) * kSampleRate); ++i) {
       double t = static_cast<double>(i) / kSampleRate;
-      float raw = 0.6f * saw.Saw(hz) + 0.7f * sub.Sine(hz);
+      float raw = 0.6f * saw.Saw(hz) + 0.55f * sub.Sine(hz);
       float v = low.Low(raw, 180 + 1300 * std::exp(-t / 0.07), 0.35);
       v = SoftClip(1.5f * v) * Gate(t, 0.004, hold, 0.03) * gain;
       ducked_.Add(start + i, v, v);
@@ -378,7 +378,7 @@ LoopBuffer RenderSong3() {
       }
       const bool hats = p.kick || stage == 4 || (stage == 0 && bar >= 2);
       if (hats) {
-        float g = stage == 0 || stage == 4 ? 0.35f : 0.6f;
+        float g = stage == 0 || stage == 4 ? 0.5f : 0.85f;
         for (int e = 0; e < 4; ++e) {
           song.Hat(b0 + e + 0.5, g, p.open_hats, e % 2 ? 0.3f : -0.3f, seed++);
           if (p.hats16) {

@@ -44,7 +44,7 @@ Canvas Vihu(bool eye_open) {
   c.FillShaded(body, [](float x, float y) {
     // A domed body: bright toward the upper left, darker at the rim.
     float r = std::hypot(x - kC + 6, y - kC + 6) / 34;
-    return Grey(Mix(1.0f, 0.55f, Clamp01(r)));
+    return Grey(Mix(1.0f, 0.68f, Clamp01(r)));
   });
   // Ridges on the body echo the spines: light grey wedges inside the rim.
   c.Fill(Intersect(inner_spines, Subtract(body, Circle(kC, kC, 20))), Grey(0.62f, 0.7f));

@@ -51,7 +51,7 @@ Canvas MakeHelp(const Lettering& font) {
   // A thin arrow between each key and its action.
   for (int i = 0; i < 3; ++i) {
     float y = first_baseline + row_gap * i - kSize * 0.33f;
-    float x0 = keys_right + cell * 0.45f, x1 = action_left - cell * 0.45f;
+    float x0 = keys_right + cell * 0.6f, x1 = action_left - cell * 0.4f;
     c.Fill(Capsule(x0, y, x1, y, 1.0f), Grey(0.7f, 0.8f));
     c.Fill(Polygon({x1 + 1.5f, y, x1 - 5, y - 4.5f, x1 - 5, y + 4.5f}), Grey(0.7f, 0.8f));
   }

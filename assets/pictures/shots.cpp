@@ -18,16 +18,19 @@ float SegmentDistance(float x, float y, float ax, float ay, float bx, float by) 
 }  // namespace
 
 Canvas MakeBullet(const Lettering&) {
-  // A white-hot slug along +x with a glow and a tail that thins out behind it.
+  // A white-hot slug along +x with a tail that thins out behind it, inside a
+  // faint dark rim so it still shows over the palest background layers.
   Canvas c(16, 6);
+  Sdf slug = Union(Circle(12.0f, 3.0f, 1.9f), Polygon({3.5f, 3.0f, 12.0f, 1.1f, 12.0f, 4.9f}));
   c.Shade([](float x, float y) {
-    float d = SegmentDistance(x, y, 3.0f, 3.0f, 13.0f, 3.0f);
-    float along = Clamp01((x - 1.0f) / 13.0f);  // 0 at the tail, 1 at the head
-    float core = Clamp01(1.6f * along - d * 0.9f + 0.1f);
-    float glow = std::exp(-d * d / 1.6f) * (0.35f + 0.65f * along);
-    float a = Clamp01(std::max(core, glow));
-    return Grey(1.0f, a);
+    float d = SegmentDistance(x, y, 2.0f, 3.0f, 13.0f, 3.0f);
+    return Rgba{0, 0, 0, 0.45f * (1 - Smoothstep(1.8f, 2.6f, d)) * Clamp01((x - 1.0f) / 4.0f)};
   });
+  c.Shade([](float x, float y) {
+    float d = SegmentDistance(x, y, 1.5f, 3.0f, 6.0f, 3.0f);
+    return Grey(1.0f, 0.55f * (1 - Smoothstep(0.3f, 1.4f, d)) * Clamp01((x - 1.0f) / 5.0f));
+  });
+  c.Fill(slug, Grey(1.0f));
   return c;
 }
 

@@ -155,7 +155,7 @@ TEST(Pictures, BulletAndWeaponPointAlongPlusX) {
   ASSERT_TRUE(bullet.ok);
   double left = 0, right = 0;
   for (int y = 0; y < bullet.height; ++y)
-    for (int x = 0; x < bullet.width; ++x) (x < 8 ? left : right) += bullet.Alpha(x, y);
+    for (int x = 0; x < bullet.width; ++x) (x < 8 ? left : right) += bullet.Alpha(x, y) * bullet.Red(x, y);
   EXPECT_GT(right, left * 1.3);
 
   Picture gun = Load("weapon");
