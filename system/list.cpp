@@ -149,8 +149,10 @@ std::shared_ptr<TLink> TList::InsertAfterLink(std::shared_ptr<TObject> value, co
 }
 
 std::shared_ptr<TLink> TList::FindLink(const std::shared_ptr<TObject>& value) const {
-  for (std::shared_ptr<TLink> link = _head->_succ; link != _head; link = link->_succ) {
-    if (SameValue(link->_value, value)) return link;
+  // Steps through the owning pointers rather than copies: this search runs
+  // for every Remove(value), so reference-count traffic would dominate.
+  for (const std::shared_ptr<TLink>* at = &_head->_succ; *at != _head; at = &(*at)->_succ) {
+    if (SameValue((*at)->_value, value)) return *at;
   }
   return nullptr;
 }

@@ -87,8 +87,8 @@ class TListIterator {
       std::shared_ptr<TObject> value = cursor_.NextObject();
       if constexpr (std::is_same_v<T, TObject>) {
         current_ = std::move(value);
-      } else {
-        current_ = std::dynamic_pointer_cast<T>(value);
+      } else if (T* typed = dynamic_cast<T*>(value.get())) {
+        current_ = std::shared_ptr<T>(std::move(value), typed);  // no extra count
       }
       if (current_) return;
     }
