@@ -577,13 +577,18 @@ void mixer::mix(int16_t* out, int frames) {
         v->status.store(VOICE_FINISHED, std::memory_order_release);
       }
     }
-    // A full ring leaves the voice in the list as dead; it goes next time.
-    if (recycle && freevoices_.Push(v)) {
-      *link = v->next;
+    if (recycle) {
+      // Unlink before the push: once in the ring the voice is the game's.
+      sound* next = v->next;
       v->next = nullptr;
-    } else {
-      link = &v->next;
+      if (freevoices_.Push(v)) {
+        *link = next;
+        continue;
+      }
+      // A full ring leaves the voice in the list as dead; it goes next time.
+      v->next = next;
     }
+    link = &v->next;
   }
   int32_t* acc = accumulation_.data();
   for (int i = 0; i < frames * 2; ++i) {
