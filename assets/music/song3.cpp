@@ -76,7 +76,7 @@ class Song {
       phase += (44 + 120 * std::exp(-t / 0.03)) / kSampleRate;
       float v = static_cast<float>(std::sin(kTwoPi * phase)) * AttackDecay(t, 0.001, 0.13);
       v += 0.25f * click.Next() * AttackDecay(t, 0.0002, 0.002);
-      v = SoftClip(1.3f * v) * gain;
+      v = SoftClip(1.3f * v) * gain * 0.85f;
       drums_.Add(start + i, v, v);
     }
     // The other parts dip under the kick and swell back.
@@ -221,7 +221,7 @@ class Song {
       double hz = NoteHz(midi + wobble);
       float raw = 0.5f * a.Saw(hz * 0.997) + 0.5f * b.Saw(hz * 1.003);
       float v = low.Low(raw, 1400 + 2600 * std::exp(-t / 0.12), 0.3);
-      v *= Gate(t, 0.01, hold, 0.1) * gain * 0.3f;
+      v *= Gate(t, 0.01, hold, 0.1) * gain * 0.55f;
       lead_.Add(start + i, v, v);
       delay_send_.Add(start + i, v * 0.35f, v * 0.35f);
       reverb_send_.Add(start + i, v * 0.3f, v * 0.3f);
@@ -241,7 +241,7 @@ class Song {
       carrier += hz / kSampleRate;
       double index = 2.0 * std::exp(-t / 0.08) + 0.3;
       float v = static_cast<float>(std::sin(kTwoPi * carrier + index * std::sin(kTwoPi * modulator)));
-      v *= AttackDecay(t, 0.002, 0.5) * Gate(t, 0, 1.9, 0.1) * gain * 0.35f;
+      v *= AttackDecay(t, 0.002, 0.5) * Gate(t, 0, 1.9, 0.1) * gain * 0.6f;
       lead_.Add(start + i, v * l, v * r);
       reverb_send_.Add(start + i, v * l * 0.6f, v * r * 0.6f);
       delay_send_.Add(start + i, v * l * 0.3f, v * r * 0.3f);
@@ -256,11 +256,26 @@ class Song {
     }
     Echo(out);
     Reverb(out);
+    // Round off the few drum peaks that stick out, so the loudest cymbal does
+    // not set the level of the whole song.
+    for (int64_t i = 0; i < Frames(); ++i) {
+      out.L(i) = Limit(out.L(i));
+      out.R(i) = Limit(out.R(i));
+    }
     return out;
   }
 
  private:
   int64_t Frames() const { return drums_.Frames(); }
+
+  // Linear up to the knee, then bending smoothly toward the ceiling.
+  static float Limit(float x) {
+    constexpr float kKnee = 0.8f, kCeiling = 1.3f;
+    float a = std::fabs(x);
+    if (a <= kKnee) return x;
+    float over = (a - kKnee) / (kCeiling - kKnee);
+    return std::copysign(kKnee + (kCeiling - kKnee) * std::tanh(over), x);
+  }
 
   // Ping-pong echo at a dotted eighth. Run over the loop twice so the echoes
   // of its end are already sounding at its start.

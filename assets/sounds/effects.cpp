@@ -119,9 +119,9 @@ Mono Boom() {
 
 const std::vector<SoundRecipe>& SoundRecipes() {
   static const std::vector<SoundRecipe> recipes = {
-      {"a", -4.0, NoteA},
-      {"g", -4.0, NoteG},
-      {"d", -4.0, NoteD},
+      {"a", -2.5, NoteA},
+      {"g", -2.5, NoteG},
+      {"d", -2.5, NoteD},
       {"boom1", -1.5, Boom},
       {"enemybullet", -7.0, EnemyBullet},
       {"playerhit", -2.0, PlayerHit},
