@@ -153,14 +153,38 @@ void Canvas::PaintMask(const std::vector<float>& mask, Rgba c) {
 static uint8_t To8(float v) { return static_cast<uint8_t>(std::lround(Clamp01(v) * 255.0f)); }
 
 std::vector<uint8_t> Canvas::ToRgba8() const {
-  std::vector<uint8_t> out;
-  out.reserve(pixels_.size() * 4);
-  for (const Rgba& p : pixels_) {
-    uint8_t a = To8(p.a);
-    // Fully transparent pixels keep their colour: linear filtering at the
-    // sprite's edge blends toward it, so it must not be an arbitrary black.
-    out.insert(out.end(), {To8(p.r), To8(p.g), To8(p.b), a});
+  // Transparent pixels take the colour of their visible neighbours, a few
+  // pixels deep. The game filters textures linearly without premultiplied
+  // alpha, so black under the transparent edge would show as a dark fringe
+  // round every soft sprite (worst on the spark drawn nine times larger).
+  std::vector<Rgba> px = pixels_;
+  std::vector<bool> known(px.size());
+  for (size_t i = 0; i < px.size(); ++i) known[i] = To8(px[i].a) > 0;
+  for (int pass = 0; pass < 4; ++pass) {
+    std::vector<bool> next = known;
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) {
+        size_t i = static_cast<size_t>(y) * width_ + x;
+        if (known[i]) continue;
+        float r = 0, g = 0, b = 0;
+        int n = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            int sx = x + dx, sy = y + dy;
+            if (sx < 0 || sy < 0 || sx >= width_ || sy >= height_) continue;
+            size_t j = static_cast<size_t>(sy) * width_ + sx;
+            if (!known[j]) continue;
+            r += px[j].r, g += px[j].g, b += px[j].b, ++n;
+          }
+        if (n == 0) continue;
+        px[i] = Rgba{r / n, g / n, b / n, 0};
+        next[i] = true;
+      }
+    known = next;
   }
+  std::vector<uint8_t> out;
+  out.reserve(px.size() * 4);
+  for (const Rgba& p : px) out.insert(out.end(), {To8(p.r), To8(p.g), To8(p.b), To8(p.a)});
   return out;
 }
 

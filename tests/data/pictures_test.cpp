@@ -107,6 +107,30 @@ TEST(Pictures, SoftSpritesFadeOutInsideTheirBorders) {
   EXPECT_LT(Reach(spark), 8.0);
 }
 
+TEST(Pictures, TransparentEdgesCarryTheSpriteColourNotBlack) {
+  // Linear filtering blends the colour under transparent texels into the
+  // sprite's edge; black there would ring every soft white sprite in grey.
+  for (const char* name : {"particle", "vihuammus"}) {
+    SCOPED_TRACE(name);
+    Picture p = Load(name);
+    ASSERT_TRUE(p.ok);
+    int edge = 0;
+    for (int y = 1; y + 1 < p.height; ++y)
+      for (int x = 1; x + 1 < p.width; ++x) {
+        if (p.Alpha(x, y) != 0) continue;
+        int brightest = -1;
+        for (auto [dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}})
+          if (p.Alpha(x + dx, y + dy) > 0) brightest = std::max(brightest, p.Red(x + dx, y + dy));
+        if (brightest < 0) continue;
+        ++edge;
+        EXPECT_GE(p.Red(x, y), brightest / 2) << x << "," << y;
+      }
+    EXPECT_GT(edge, 0);
+  }
+  Picture spark = Load("particle");
+  EXPECT_EQ(spark.Red(0, 0), 255);  // even the far corner, which the flash enlarges
+}
+
 TEST(Pictures, SpritesKeepClearOfTheirEdges) {
   // Linear filtering and rotation would cut a sprite that touches its border.
   for (const char* name : {"player1", "player2", "vihu1", "vihu2", "aim", "eye", "mushroom"}) {
