@@ -40,11 +40,33 @@ bool ReadPng(const std::string& path, Image& out) {
     if (!out.has_alpha && buf[4 * i] == 0 && buf[4 * i + 1] == 0 && buf[4 * i + 2] == 0) p.a = 0;
     out.px[i] = p;
   }
+  if (!out.has_alpha) {
+    // Like the game's mask: under each transparent pixel, the average colour
+    // of its visible neighbours, so filtering does not bleed black in.
+    std::vector<Rgba> masked = out.px;
+    for (int y = 0; y < out.h; ++y)
+      for (int x = 0; x < out.w; ++x) {
+        Rgba& m = masked[static_cast<size_t>(y) * out.w + x];
+        if (m.a > 0) continue;
+        float r = 0, g = 0, b = 0;
+        int n = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            int sx = x + dx, sy = y + dy;
+            if (sx < 0 || sy < 0 || sx >= out.w || sy >= out.h) continue;
+            const Rgba& q = out.px[static_cast<size_t>(sy) * out.w + sx];
+            if (q.a > 0) r += q.r, g += q.g, b += q.b, ++n;
+          }
+        if (n) m = Rgba{r / n, g / n, b / n, 0};
+      }
+    out.px = masked;
+  }
   return true;
 }
 
 Rgba Sample(const Image& im, float u, float v) {
-  // Bilinear, clamped at the border, on premultiplied values like the GPU.
+  // Bilinear on straight (not premultiplied) values, clamped at the border,
+  // as the game's textures are filtered: colour under transparent texels shows.
   float x = u - 0.5f, y = v - 0.5f;
   int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
   float fx = x - x0, fy = y - y0;
@@ -54,12 +76,11 @@ Rgba Sample(const Image& im, float u, float v) {
       int sx = std::clamp(x0 + i, 0, im.w - 1), sy = std::clamp(y0 + j, 0, im.h - 1);
       float w = (i ? fx : 1 - fx) * (j ? fy : 1 - fy);
       const Rgba& p = im.px[static_cast<size_t>(sy) * im.w + sx];
-      acc.r += p.r * p.a * w;
-      acc.g += p.g * p.a * w;
-      acc.b += p.b * p.a * w;
+      acc.r += p.r * w;
+      acc.g += p.g * w;
+      acc.b += p.b * w;
       acc.a += p.a * w;
     }
-  if (acc.a > 0) acc.r /= acc.a, acc.g /= acc.a, acc.b /= acc.a;
   return acc;
 }
 
