@@ -112,6 +112,30 @@ TEST(Sounds, KillNotesAreDAGInTune) {
   }
 }
 
+TEST(Sounds, ShotIsLightHitIsHeavyAndTheBlastDiesAway) {
+  // Zero crossings per second stand in for brightness: the shot, heard ten
+  // times a second, is a light high chirp; the hit and the blast are low.
+  auto crossings = [](const Sound& s) {
+    int n = 0;
+    for (size_t i = 1; i < s.pcm.size(); ++i) n += (s.pcm[i - 1] < 0) != (s.pcm[i] < 0);
+    return n * 44100.0 / s.pcm.size();
+  };
+  auto rms = [](const Sound& s, size_t from, size_t to) {
+    double e = 0;
+    for (size_t i = from; i < to; ++i) e += static_cast<double>(s.pcm[i]) * s.pcm[i];
+    return std::sqrt(e / (to - from));
+  };
+  Sound shoot = ReadSound(DataPath("sfx/playershoot.ogg"));
+  Sound hit = ReadSound(DataPath("sfx/playerhit.ogg"));
+  Sound boom = ReadSound(DataPath("sfx/boom1.ogg"));
+  ASSERT_TRUE(shoot.ok && hit.ok && boom.ok);
+  EXPECT_GT(crossings(shoot), 3 * crossings(hit));
+  EXPECT_GT(crossings(shoot), 3 * crossings(boom));
+  EXPECT_LT(shoot.Peak(), hit.Peak());  // quieter than the hit it repeats over
+  size_t q = boom.pcm.size() / 4;
+  EXPECT_LT(rms(boom, 3 * q, 4 * q), rms(boom, 0, q) / 8);
+}
+
 TEST(Sounds, SongIsAWholeNumberOfStagesAt130Bpm) {
   Sound s = ReadSound(DataPath("song3.ogg"));
   ASSERT_TRUE(s.ok);
