@@ -114,7 +114,9 @@ void SetGraphics(const std::shared_ptr<TGraphics>& g) {
 
 std::shared_ptr<TGraphics> GetGraphics() { return g_graphics; }
 
-void CloseGraphics(const std::shared_ptr<TGraphics>& g) {
+void CloseGraphics(const std::shared_ptr<TGraphics>& graphics) {
+  // Hold our own reference: the caller's may be one of the globals cleared below.
+  std::shared_ptr<TGraphics> g = graphics;
   if (!g) return;
   if (g == g_auto_graphics) g_auto_graphics = nullptr;
   if (g == g_graphics) SetGraphics(nullptr);
