@@ -16,7 +16,7 @@ int TObject::Compare(const TObject& other) const {
   return std::less<const TObject*>()(this, &other) ? -1 : 1;
 }
 
-const char* TBlitzException::what() const noexcept {
+const char* TException::what() const noexcept {
   try {
     what_ = ToString();
   } catch (...) {

@@ -20,7 +20,7 @@ class TObject {
 
 // Common base of every run-time error; handlers may catch it or any subclass.
 // It is also a std::exception so generic C++ handlers see the message.
-class TBlitzException : public TObject, public std::exception {
+class TException : public TObject, public std::exception {
  public:
   std::string ToString() const override = 0;
   const char* what() const noexcept override;
@@ -30,7 +30,7 @@ class TBlitzException : public TObject, public std::exception {
 };
 
 // An error whose message never changes; the classes below only name it.
-class TFixedMessageException : public TBlitzException {
+class TFixedMessageException : public TException {
  public:
   explicit TFixedMessageException(const char* message) : message_(message) {}
   std::string ToString() const override { return message_; }
@@ -65,7 +65,7 @@ class TOutOfDataException : public TFixedMessageException {
 };
 
 // The error raised by RuntimeError(); `error` is the message it was given.
-class TRuntimeException : public TBlitzException {
+class TRuntimeException : public TException {
  public:
   explicit TRuntimeException(std::string message) : error(std::move(message)) {}
   std::string ToString() const override { return error; }

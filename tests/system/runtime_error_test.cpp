@@ -147,7 +147,7 @@ TEST(UncaughtErrors, CaughtErrorsDoNotEndTheProcess) {
   ChildResult r = RunChild([] {
     try {
       RuntimeError("handled");
-    } catch (const TBlitzException&) {
+    } catch (const TException&) {
     }
   });
   EXPECT_EQ(r.err, "");

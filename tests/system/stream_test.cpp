@@ -326,13 +326,13 @@ TEST(StreamBase, DefaultsOfAnUnspecialisedStream) {
   try {
     stream.ReadObject();
     FAIL();
-  } catch (const TBlitzException& e) {
+  } catch (const TException& e) {
     EXPECT_EQ(e.ToString(), "Unable to read object");
   }
   try {
     stream.WriteObject(nullptr);
     FAIL();
-  } catch (const TBlitzException& e) {
+  } catch (const TException& e) {
     EXPECT_EQ(e.ToString(), "Unable to write object");
   }
 }
