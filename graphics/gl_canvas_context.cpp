@@ -1,7 +1,7 @@
 // The OpenGL 2D driver's context operations: wrapping GL contexts in 2D
 // contexts, making them current with a fresh pixel-for-pixel projection,
 // clearing, and presenting. Flip(1) also keeps the game playable where
-// vertical sync is not honoured (see PacedFlip).
+// vertical sync is not honoured (TFlipPacer).
 #include <GL/gl.h>
 
 #include "graphics/gl_canvas_driver.h"
@@ -13,79 +13,51 @@
 TGLCanvasState g_gl_canvas;
 
 namespace {
-// Where the swap interval is not honoured (Xvfb, many remote and virtual
-// displays, drivers that ignore it) a game that moves once per frame would run
-// at thousands of frames per second. Flip(1) then paces presentation to the
-// display's refresh rate on the millisecond clock instead. Vertical sync
-// counts as not honoured when the interval could not be set, or when a run of
-// kProbeFrames Flip(1) calls took less than half the time the refresh rate
-// allows (a real vsync with a few queued buffers still takes most of it).
-// Once found, pacing stays on for the process.
-constexpr int kProbeFrames = 10;
-
-struct Pacing {
-  bool paced = false;
-  int probe_count = 0;
-  int probe_start = 0;
-  int hertz = 60;
-  int step = 16, rem = 40, frac = 0;
-  int due = 0;
-};
-Pacing g_pacing;
-
-void StartPacing() {
-  Pacing& p = g_pacing;
-  p.paced = true;
-  p.hertz = std::max(1, GLDisplayRefreshRate());
-  p.step = 1000 / p.hertz;
-  p.rem = 1000 - p.step * p.hertz;
-  p.frac = 0;
-  p.due = Millisecs();
-}
-
-// Sleeps until the next frame is due: frames start step or step + 1 ms apart
-// (the remainder spread over each second); a late frame resets the due time
-// to now rather than hurrying the next ones.
-void WaitForDueFrame() {
-  Pacing& p = g_pacing;
-  p.due += p.step;
-  p.frac += p.rem;
-  if (p.frac >= p.hertz) {
-    p.frac -= p.hertz;
-    p.due += 1;
-  }
-  int wait = p.due - Millisecs();
-  if (wait > 0) {
-    Delay(wait);
-  } else {
-    p.due -= wait;
-  }
-}
-
-// Watches unpaced Flip(1) calls for frames presented faster than the display
-// can show them.
-void ProbeVSync() {
-  Pacing& p = g_pacing;
-  if (!GLSwapIntervalApplied()) {
-    StartPacing();
-    return;
-  }
-  int now = Millisecs();
-  if (p.probe_count == 0) {
-    p.probe_start = now;
-    p.probe_count = 1;
-    return;
-  }
-  if (++p.probe_count <= kProbeFrames) return;
-  int hertz = std::max(1, GLDisplayRefreshRate());
-  int elapsed = now - p.probe_start;
-  if (elapsed * 2 * hertz < kProbeFrames * 1000) {
-    StartPacing();
-  } else {
-    p.probe_count = 0;
-  }
-}
+TFlipPacer g_pacer;
 }  // namespace
+
+void TFlipPacer::Start(int now, int hertz) {
+  paced = true;
+  hertz_ = std::max(1, hertz);
+  step_ = 1000 / hertz_;
+  rem_ = 1000 - step_ * hertz_;
+  frac_ = 0;
+  due_ = now;
+}
+
+void TFlipPacer::AfterFlip(bool interval_taken, int now, int hertz) {
+  if (paced) return;
+  if (!interval_taken) {
+    Start(now, hertz);
+    return;
+  }
+  if (probe_count_ == 0) {
+    probe_start_ = now;
+    probe_count_ = 1;
+    return;
+  }
+  if (++probe_count_ <= kProbeFrames) return;
+  // kProbeFrames frame intervals, against half of what the display needs.
+  int64_t elapsed = static_cast<int64_t>(now) - probe_start_;
+  if (elapsed * 2 * std::max(1, hertz) < int64_t{kProbeFrames} * 1000) {
+    Start(now, hertz);
+  } else {
+    probe_count_ = 0;
+  }
+}
+
+int TFlipPacer::WaitBeforeFlip(int now) {
+  due_ += step_;
+  frac_ += rem_;
+  if (frac_ >= hertz_) {
+    frac_ -= hertz_;
+    due_ += 1;
+  }
+  int wait = due_ - now;
+  if (wait > 0) return wait;
+  due_ = now;
+  return 0;
+}
 
 const std::shared_ptr<TGLCanvasDriver>& TGLCanvasDriver::Instance() {
   // Never destroyed, so images released at exit can still reach it.
@@ -140,15 +112,9 @@ void TGLCanvasDriver::ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g) 
 }
 
 void TGLCanvasDriver::Flip(int sync) {
-  if (sync) {
-    if (g_pacing.paced) {
-      WaitForDueFrame();
-    }
-    TGLGraphicsDriver::Instance()->Flip(sync);
-    if (!g_pacing.paced) ProbeVSync();
-    return;
-  }
+  if (sync && g_pacer.paced) Delay(g_pacer.WaitBeforeFlip(Millisecs()));
   TGLGraphicsDriver::Instance()->Flip(sync);
+  if (sync && !g_pacer.paced) g_pacer.AfterFlip(GLSwapIntervalApplied(), Millisecs(), GLDisplayRefreshRate());
 }
 
 void TGLCanvasDriver::Cls() { glClear(GL_COLOR_BUFFER_BIT); }
@@ -160,4 +126,4 @@ void TGLCanvasDriver::SetClsColor(int red, int green, int blue) {
   glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1.0f);
 }
 
-bool GLFlipPaced() { return g_pacing.paced; }
+bool GLFlipPaced() { return g_pacer.paced; }

@@ -65,6 +65,35 @@ struct TGLCanvasState {
 };
 extern TGLCanvasState g_gl_canvas;
 
-// Whether Flip(1) paces frames on the millisecond clock because vertical
-// sync was found not to be honoured on this display.
+// Flip(1) pacing where vertical sync is not honoured (Xvfb, many remote and
+// virtual displays, drivers that ignore the swap interval): there a game that
+// moves once per frame would run at thousands of frames per second. Vsync
+// counts as not honoured when the interval could not be set, or when
+// kProbeFrames Flip(1) calls in a row took less than half the time the
+// refresh rate allows (a real vsync with a few queued buffers still takes
+// most of it). From then on frames are paced on the millisecond clock for
+// the rest of the process. Pure logic: the driver feeds it the clock.
+class TFlipPacer {
+ public:
+  static constexpr int kProbeFrames = 10;
+
+  // After an unpaced Flip(1) has presented its frame.
+  void AfterFlip(bool interval_taken, int now, int hertz);
+  // Before a paced Flip(1): how long to sleep so frames start 1000 / hertz ms
+  // apart (step or step + 1 ms, the remainder spread over each second). A
+  // late frame makes the next one due a full step from now: no catching up.
+  int WaitBeforeFlip(int now);
+
+  bool paced = false;
+
+ private:
+  void Start(int now, int hertz);
+  int probe_count_ = 0;
+  int probe_start_ = 0;
+  int hertz_ = 60;
+  int step_ = 16, rem_ = 40, frac_ = 0;
+  int due_ = 0;
+};
+
+// Whether Flip(1) paces frames on the millisecond clock on this display.
 bool GLFlipPaced();

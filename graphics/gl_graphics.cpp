@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "system/system_driver.h"
@@ -38,11 +39,25 @@ bool g_interval_applied = false;
 int g_interval_sends = 0;
 bool g_video = false;
 
+bool g_video_tried = false;
+
 bool InitVideo() {
-  if (g_video) return true;
+  if (g_video_tried) return g_video;
+  g_video_tried = true;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  g_video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-  return g_video;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // With no display SDL falls back to drivers that draw nowhere; a game
+  // window there would run unseen and could never be quit. Only someone who
+  // asks for such a driver by name gets it.
+  const char* name = SDL_GetCurrentVideoDriver();
+  std::string driver = name ? name : "";
+  if ((driver == "offscreen" || driver == "dummy" || driver == "evdev") &&
+      !SDL_getenv("SDL_VIDEODRIVER")) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  g_video = true;
+  return true;
 }
 
 void MakeCurrent(TGLContextRecord* record) {

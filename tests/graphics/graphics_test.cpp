@@ -1,0 +1,326 @@
+// The generic and 2D levels without a display, on the recording driver:
+// opening and closing, GraphicsSeq, soft sync of Flip(-1), FlipHook, the
+// starting draw state, the clear colour; and the Flip(1) pacing decisions.
+#include "graphics/graphics.h"
+
+#include <gtest/gtest.h>
+
+#include "graphics/canvas.h"
+#include "graphics/draw.h"
+#include "graphics/gl_canvas_driver.h"
+#include "graphics/image_font.h"
+#include "graphics/recording_canvas_driver.h"
+#include "system/clock.h"
+#include "system/input.h"
+
+namespace {
+class Graphics : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rec = std::make_shared<TRecordingCanvasDriver>();
+    SetGraphicsDriver(rec);
+  }
+  void TearDown() override {
+    EndGraphics();
+    SetGraphicsDriver(TGLCanvasDriver::Instance(), GRAPHICS_BACKBUFFER);
+  }
+  std::vector<std::string> Ops() const {
+    std::vector<std::string> ops;
+    for (const auto& c : rec->calls) ops.push_back(c.op + (c.op == "Flip" ? std::to_string(c.sync) : ""));
+    return ops;
+  }
+  std::shared_ptr<TRecordingCanvasDriver> rec;
+};
+
+int g_flip_hooks = 0;
+std::shared_ptr<TObject> CountFlip(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
+  ++g_flip_hooks;
+  return data;
+}
+
+class ThrowingDriver : public TRecordingCanvasDriver {
+ public:
+  std::shared_ptr<TGraphics> CreateGraphics(int, int, int, int, int) override {
+    throw std::runtime_error("no");
+  }
+};
+}  // namespace
+
+TEST_F(Graphics, OpenGraphicsMakesACurrentContextWithTheDefaultFlags) {
+  auto g = OpenGraphics(800, 600, 0, 60, 0);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(GetGraphics(), g);
+  EXPECT_EQ(TCanvasGraphics::Current(), g);
+  EXPECT_EQ(TCanvasDriver::Current(), rec);
+  EXPECT_EQ(GraphicsWidth(), 800);
+  EXPECT_EQ(GraphicsHeight(), 600);
+  EXPECT_EQ(GraphicsDepth(), 0);
+  EXPECT_EQ(GraphicsHertz(), 60);
+  EXPECT_EQ(GraphicsFlags(), GRAPHICS_BACKBUFFER);
+  // Both buffers are cleared once, on the first MakeCurrent.
+  EXPECT_EQ(Ops(), (std::vector<std::string>{"Cls", "Flip0", "Cls", "Flip0"}));
+}
+
+TEST_F(Graphics, ANewContextStartsWithTheTableValuesAndSendsThemAll) {
+  OpenGraphics(640, 480, 0, 60, 0);
+  const TCanvasGraphics& c = *TCanvasGraphics::Current();
+  EXPECT_EQ(c.color_red, 255);
+  EXPECT_EQ(c.color_blue, 255);
+  EXPECT_EQ(c.color_alpha, 1.0f);
+  EXPECT_EQ(c.clscolor_red, 0);
+  EXPECT_EQ(c.line_width, 1.0f);
+  EXPECT_EQ(c.tform_rot, 0.0f);
+  EXPECT_EQ(c.tform_scale_x, 1.0f);
+  EXPECT_EQ(c.viewport_w, 640);
+  EXPECT_EQ(c.viewport_h, 480);
+  EXPECT_EQ(c.blend_mode, BLEND_MASK);
+  EXPECT_EQ(c.image_font, TImageFont::Default());
+  EXPECT_EQ(c._setup, 1);
+  const TRecordedCall& sent = rec->state;
+  EXPECT_EQ(sent.blend, BLEND_MASK);
+  EXPECT_EQ(sent.red, 255);
+  EXPECT_EQ(sent.alpha, 1.0f);
+  EXPECT_EQ(sent.viewport_w, 640);
+  EXPECT_EQ(sent.viewport_h, 480);
+  EXPECT_EQ(sent.ix, 1.0f);
+  EXPECT_EQ(sent.iy, 0.0f);
+  EXPECT_EQ(sent.jx, 0.0f);
+  EXPECT_EQ(sent.jy, 1.0f);
+}
+
+TEST_F(Graphics, ValidateResendsTheStoredStateWhenAContextBecomesCurrentAgain) {
+  auto g = OpenGraphics(800, 600, 0, 60, 0);
+  SetColor(1, 2, 3);
+  SetAlpha(0.25f);
+  SetBlend(BLEND_ALPHA);
+  SetRotation(90);
+  SetClsColor(7, 8, 9);
+  SetGraphics(nullptr);
+  EXPECT_EQ(TCanvasGraphics::Current(), nullptr);
+  EXPECT_EQ(GraphicsWidth(), 0);
+  rec->state = TRecordedCall{};  // forget what was sent
+  rec->Clear();
+  SetGraphics(g);
+  EXPECT_EQ(rec->state.red, 1);
+  EXPECT_EQ(rec->state.blue, 3);
+  EXPECT_EQ(rec->state.alpha, 0.25f);
+  EXPECT_EQ(rec->state.blend, BLEND_ALPHA);
+  EXPECT_EQ(rec->state.cls_red, 7);
+  EXPECT_NEAR(rec->state.jx, 1.0f, 1e-6);  // rotated 90 degrees
+  EXPECT_NEAR(rec->state.iy, -1.0f, 1e-6);
+  // Already set up: no second clearing of the buffers.
+  EXPECT_EQ(rec->Count("Cls"), 0);
+}
+
+TEST_F(Graphics, OpenGraphicsTwiceAdvancesGraphicsSeqTwiceAndEndGraphicsOnceMore) {
+  int seq = GraphicsSeq;
+  auto first = OpenGraphics(800, 600, 0, 60, 0);
+  EXPECT_EQ(GraphicsSeq, seq + 1);
+  auto lower = std::static_pointer_cast<TRecordingGraphics>(
+      std::static_pointer_cast<TCanvasGraphics>(first)->_graphics);
+  auto second = OpenGraphics(800, 600, 0, 60, 0);
+  EXPECT_EQ(GraphicsSeq, seq + 3);
+  EXPECT_TRUE(lower->closed);
+  EXPECT_EQ(GetGraphics(), second);
+  EndGraphics();
+  EXPECT_EQ(GraphicsSeq, seq + 4);
+  EXPECT_EQ(GetGraphics(), nullptr);
+  EndGraphics();  // nothing open: nothing advances
+  EXPECT_EQ(GraphicsSeq, seq + 4);
+}
+
+TEST_F(Graphics, GraphicsSeqSkipsZeroWhenItWraps) {
+  int saved = GraphicsSeq;
+  GraphicsSeq = -1;
+  OpenGraphics(800, 600, 0, 60, 0);
+  EXPECT_EQ(GraphicsSeq, 1);
+  GraphicsSeq = 2147483647;
+  EndGraphics();
+  EXPECT_EQ(GraphicsSeq, -2147483647 - 1);
+  GraphicsSeq = saved;
+}
+
+TEST_F(Graphics, FailedCreationReturnsNoneAndChangesNothing) {
+  auto thrower = std::make_shared<ThrowingDriver>();
+  SetGraphicsDriver(thrower);
+  int seq = GraphicsSeq;
+  EXPECT_EQ(OpenGraphics(800, 600, 0, 60, 0), nullptr);
+  EXPECT_EQ(GraphicsSeq, seq);
+  EXPECT_EQ(GetGraphics(), nullptr);
+  EXPECT_EQ(CreateGraphics(10, 10, 0, 0, 0), nullptr);
+  SetGraphicsDriver(rec);
+  EXPECT_EQ(OpenGraphics(0, 600, 0, 60, 0), nullptr);  // the driver refuses
+  EXPECT_EQ(GraphicsSeq, seq);
+}
+
+TEST_F(Graphics, OpenGraphicsEnablesPolledInputAndEndGraphicsDisablesIt) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  EmitEvent(EVENT_KEYDOWN, nullptr, KEY_SPACE);
+  EXPECT_EQ(KeyDown(KEY_SPACE), 1);
+  EndGraphics();
+  EXPECT_EQ(KeyDown(KEY_SPACE), 0);
+  EmitEvent(EVENT_KEYDOWN, nullptr, KEY_A);
+  EXPECT_EQ(KeyHit(KEY_A), 0);
+}
+
+TEST_F(Graphics, SetGraphicsDriverDropsTheCurrentGraphicsAndStoresTheFlags) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  auto other = std::make_shared<TRecordingCanvasDriver>();
+  SetGraphicsDriver(other, GRAPHICS_BACKBUFFER | GRAPHICS_DEPTHBUFFER);
+  EXPECT_EQ(TCanvasGraphics::Current(), nullptr);  // the old driver was told
+  EXPECT_EQ(GetGraphics(), nullptr);
+  EXPECT_EQ(GraphicsWidth(), 0);
+  OpenGraphics(320, 200, 0, 0, GRAPHICS_ALPHABUFFER);
+  EXPECT_EQ(GraphicsFlags(), GRAPHICS_BACKBUFFER | GRAPHICS_DEPTHBUFFER | GRAPHICS_ALPHABUFFER);
+  EXPECT_EQ(TCanvasDriver::Current(), other);
+}
+
+TEST_F(Graphics, CloseGraphicsOfTheCurrentContextLeavesNothingCurrent) {
+  auto g = OpenGraphics(800, 600, 0, 60, 0);
+  CloseGraphics(g);
+  EXPECT_EQ(GetGraphics(), nullptr);
+  EXPECT_EQ(TCanvasGraphics::Current(), nullptr);
+  EXPECT_EQ(std::static_pointer_cast<TCanvasGraphics>(g)->_graphics, nullptr);
+  int seq = GraphicsSeq;
+  EndGraphics();  // already forgotten as the auto graphics
+  EXPECT_EQ(GraphicsSeq, seq);
+  Cls();  // no context: nothing happens
+  Flip(1);
+}
+
+TEST_F(Graphics, FlipRunsFlipHookFirstAndPassesSyncOn) {
+  OpenGraphics(800, 600, 0, 0, 0);
+  AddHook(FlipHook, CountFlip, nullptr, 0);
+  g_flip_hooks = 0;
+  rec->Clear();
+  Flip(1);
+  Flip(0);
+  Flip(-1);  // hertz 0: no soft sync, and windowed presents without waiting
+  RemoveHook(FlipHook, CountFlip, nullptr);
+  EXPECT_EQ(g_flip_hooks, 3);
+  EXPECT_EQ(Ops(), (std::vector<std::string>{"Flip1", "Flip0", "Flip0"}));
+}
+
+TEST_F(Graphics, ClsColourIsStoredUnclampedAndForwarded) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  SetClsColor(10, 20, 300);
+  int r, g, b;
+  GetClsColor(r, g, b);
+  EXPECT_EQ(r, 10);
+  EXPECT_EQ(g, 20);
+  EXPECT_EQ(b, 300);
+  EXPECT_EQ(rec->state.cls_blue, 300);
+  rec->Clear();
+  Cls();
+  ASSERT_EQ(rec->Count("Cls"), 1);
+  EXPECT_EQ(rec->calls[0].cls_green, 20);
+}
+
+TEST_F(Graphics, SoftSyncPacesFlipMinusOneAt60HzWithoutCatchingUp) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  int t0 = SystemMillisecs();
+  for (int i = 0; i < 60; ++i) Flip(-1);
+  int second = SystemMillisecs() - t0;
+  // 60 frames of 16 ms plus the 40 ms remainder spread over them.
+  EXPECT_GE(second, 990);
+  EXPECT_LE(second, 1150);
+  Delay(150);  // a long frame
+  t0 = SystemMillisecs();
+  for (int i = 0; i < 6; ++i) Flip(-1);
+  int after = SystemMillisecs() - t0;
+  EXPECT_GE(after, 5 * 16);  // the next frames keep the pace instead of rushing
+  // Flip(1) and Flip(0) never consult the soft sync.
+  t0 = SystemMillisecs();
+  for (int i = 0; i < 50; ++i) Flip(1);
+  EXPECT_LT(SystemMillisecs() - t0, 40);
+}
+
+TEST(GraphicsMode, ToStringShowsSizeDepthAndRate) {
+  TGraphicsMode m;
+  m.width = 1024;
+  m.height = 768;
+  m.depth = 24;
+  m.hertz = 60;
+  EXPECT_EQ(m.ToString(), "1024,768,24 60Hz");
+}
+
+// ---- Flip(1) pacing decisions, fed with clock readings.
+
+TEST(FlipPacer, AMissingSwapIntervalPacesAtOnce) {
+  TFlipPacer p;
+  p.AfterFlip(false, 1000, 60);
+  EXPECT_TRUE(p.paced);
+}
+
+TEST(FlipPacer, FramesAtTheRefreshRateAreLeftToVSync) {
+  TFlipPacer p;
+  int now = 5000;
+  for (int i = 0; i < 300; ++i) {
+    p.AfterFlip(true, now, 60);
+    now += (i % 3 == 0) ? 17 : 16;
+  }
+  EXPECT_FALSE(p.paced);
+}
+
+TEST(FlipPacer, QueuedBuffersAtTheStartDoNotLookLikeMissingVSync) {
+  // A driver that lets three frames through at once, then blocks per refresh.
+  TFlipPacer p;
+  int now = 0;
+  for (int i = 0; i < 3; ++i) p.AfterFlip(true, now, 60);
+  for (int i = 0; i < 100; ++i) {
+    now += 17;
+    p.AfterFlip(true, now, 60);
+  }
+  EXPECT_FALSE(p.paced);
+}
+
+TEST(FlipPacer, FramesMuchFasterThanTheDisplayArePaced) {
+  TFlipPacer p;
+  int now = 0;
+  int flips = 0;
+  while (!p.paced && flips < 100) {
+    p.AfterFlip(true, now, 60);
+    now += 1;
+    ++flips;
+  }
+  EXPECT_TRUE(p.paced);
+  EXPECT_EQ(flips, TFlipPacer::kProbeFrames + 1);
+}
+
+TEST(FlipPacer, PacedFramesAre16Or17MsApartAndASecondHolds60) {
+  TFlipPacer p;
+  p.AfterFlip(false, 1000, 60);
+  int now = 1000;
+  int total = 0;
+  for (int i = 0; i < 60; ++i) {
+    int wait = p.WaitBeforeFlip(now);
+    ASSERT_TRUE(wait == 16 || wait == 17) << wait;
+    now += wait;  // slept exactly, drew in no time
+    total += wait;
+  }
+  EXPECT_EQ(total, 1000);
+}
+
+TEST(FlipPacer, ALateFrameIsNotCaughtUpOn) {
+  TFlipPacer p;
+  p.AfterFlip(false, 0, 50);  // 20 ms frames
+  EXPECT_EQ(p.WaitBeforeFlip(0), 20);
+  EXPECT_EQ(p.WaitBeforeFlip(300), 0);  // 260 ms late
+  EXPECT_EQ(p.WaitBeforeFlip(300), 20);  // the next is due a full frame later
+  EXPECT_EQ(p.WaitBeforeFlip(325), 15);
+}
+
+TEST(FlipPacer, AnUnknownOrOddRefreshRateStillGivesWholeMilliseconds) {
+  TFlipPacer p;
+  p.AfterFlip(false, 0, 0);  // treated as 1 Hz, never a division by zero
+  EXPECT_EQ(p.WaitBeforeFlip(0), 1000);
+  TFlipPacer q;
+  q.AfterFlip(false, 0, 144);
+  int now = 0, total = 0;
+  for (int i = 0; i < 144; ++i) {
+    int wait = q.WaitBeforeFlip(now);
+    now += wait;
+    total += wait;
+  }
+  EXPECT_EQ(total, 1000);
+}
