@@ -554,7 +554,13 @@ mixer::mixresult mixer::mix_voice(sound* v, int frames) {
 }
 
 void mixer::mix(int16_t* out, int frames) {
-  frames = std::clamp(frames, 0, buffer_frames());
+  // A request larger than the buffer is served a buffer at a time.
+  while (frames > buffer_frames()) {
+    mix(out, buffer_frames());
+    out += static_cast<size_t>(buffer_frames()) * 2;
+    frames -= buffer_frames();
+  }
+  if (frames <= 0) return;
   int32_t now = Millisecs();
   sound* v;
   while (playqueue_.Pop(v)) {

@@ -144,8 +144,8 @@ class mixer {
   int output_rate() const { return outputrate_; }
   int buffer_frames() const { return buffersize_ / 2; }
 
-  // Mixing context: mixes `frames` (at most buffer_frames()) stereo frames
-  // into `out`, interleaved left, right.
+  // Mixing context: mixes `frames` stereo frames into `out`, interleaved
+  // left, right, one buffer (buffer_frames()) at a time.
   void mix(int16_t* out, int frames);
 
  private:

@@ -5,6 +5,8 @@
 
 #include <climits>
 
+#include "system/clock.h"
+
 #include "audio_test_support.h"
 
 namespace {
@@ -430,6 +432,57 @@ TEST_F(Channels, AllHandlesInUse) {
   EXPECT_EQ(L(Capture(512), 0), 700);
   taken.pop_back();
   EXPECT_NE(AllocChannel(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MixerCore, LargerRequestsAreMixedABufferAtATime) {
+  mixer m;
+  ASSERT_TRUE(m.start(std::make_unique<captureaudiodevice>(256)));
+  std::vector<int16_t> values;
+  for (int i = 0; i < 1000; ++i) values.push_back(static_cast<int16_t>(i));
+  auto buffer = mixer::create_sound(1000, 16, 1, 44100, values.data(), false);
+  // Queued long enough ago to start at once.
+  SetTimeSource(nullptr);
+  m.play(buffer, false, 0);
+  Delay(25);
+  std::vector<int16_t> out(700 * 2, -1);
+  m.mix(out.data(), 700);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[2 * 256], 256);
+  EXPECT_EQ(out[2 * 699 + 1], 699);
+  m.close();
+}
+
+TEST(MixerCore, StoppedMixerIgnoresEverything) {
+  mixer m;
+  EXPECT_EQ(m.allocate_channel(), 0);
+  auto buffer = mixer::create_sound(10, 16, 1, 44100, nullptr, false);
+  EXPECT_EQ(m.play(buffer, false, 0), 0);
+  EXPECT_EQ(m.status(8193), 0);
+  m.set_volume(8193, 1.0f);
+  m.free_channel(8193);
+}
+
+TEST(MixerCore, SampleBuffersCarryAGuardFrame) {
+  const int16_t frames[] = {1, 2, 3, 4, 5, 6};
+  auto once = mixer::create_sound(3, 16, 2, 44100, frames, false);
+  ASSERT_NE(once, nullptr);
+  EXPECT_EQ(once->framebytes, 4);
+  EXPECT_EQ(once->bytesize, 12);
+  const auto* data = reinterpret_cast<const int16_t*>(once->data);
+  EXPECT_EQ(data[6], 5);  // the last frame again
+  EXPECT_EQ(data[7], 6);
+  auto looped = mixer::create_sound(3, 16, 2, 44100, frames, true);
+  data = reinterpret_cast<const int16_t*>(looped->data);
+  EXPECT_EQ(data[6], 1);  // the first frame again
+  EXPECT_EQ(data[7], 2);
+  EXPECT_EQ(looped->loop, -1);
+  EXPECT_EQ(mixer::create_sound(3, 16, 3, 44100, frames, false), nullptr);
+  EXPECT_EQ(mixer::create_sound(3, 12, 1, 44100, frames, false), nullptr);
+  EXPECT_EQ(mixer::create_sound(3, 16, 1, 0, frames, false), nullptr);
 }
 
 }  // namespace
