@@ -3,6 +3,8 @@
 // the graphics generation (GraphicsSeq) so reopened graphics rebuild them.
 #include "graphics/image.h"
 
+#include <vector>
+
 #include "graphics/canvas.h"
 #include "graphics/graphics.h"
 #include "graphics/pixmap.h"
@@ -32,30 +34,43 @@ std::shared_ptr<TPixmap> MaskPixmap(const std::shared_ptr<TPixmap>& pixmap, int 
   const int w = src->width, h = src->height;
   auto out = TPixmap::Create(w, h, PF_RGBA8888);
   if (!out) return nullptr;
-  auto is_mask = [&](const uint8_t* p) { return p[0] == r && p[1] == g && p[2] == b; };
+  // One pass marks the mask-coloured pixels, so the neighbour scans below
+  // read a byte each.
+  std::vector<uint8_t> masked(size_t(w) * size_t(h));
   for (int y = 0; y < h; ++y) {
     const uint8_t* in = src->PixelPtr(0, y);
+    uint8_t* m = &masked[size_t(y) * size_t(w)];
+    for (int x = 0; x < w; ++x, in += 4) m[x] = in[0] == r && in[1] == g && in[2] == b;
+  }
+  // Exact division of a neighbour sum (at most 8 x 255) by a count 1..8.
+  static constexpr uint32_t kReciprocal[9] = {0,          65536 + 1,  32768 + 1, 21845 + 1,
+                                              16384 + 1,  13107 + 1,  10922 + 1, 9362 + 1,
+                                              8192 + 1};
+  const intptr_t pitch = src->pitch;
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* in = src->PixelPtr(0, y);
+    const uint8_t* m = &masked[size_t(y) * size_t(w)];
     uint8_t* o = out->PixelPtr(0, y);
+    const int y0 = y > 0 ? -1 : 0, y1 = y < h - 1 ? 1 : 0;
     for (int x = 0; x < w; ++x, in += 4, o += 4) {
-      if (!is_mask(in)) {
+      if (!m[x]) {
         o[0] = in[0], o[1] = in[1], o[2] = in[2], o[3] = 255;
         continue;
       }
-      int sum_r = 0, sum_g = 0, sum_b = 0, n = 0;
-      for (int ny = y - 1; ny <= y + 1; ++ny) {
-        if (ny < 0 || ny >= h) continue;
-        for (int nx = x - 1; nx <= x + 1; ++nx) {
-          if (nx < 0 || nx >= w) continue;
-          const uint8_t* q = src->PixelPtr(nx, ny);
-          if (is_mask(q)) continue;
+      const int x0 = x > 0 ? -1 : 0, x1 = x < w - 1 ? 1 : 0;
+      uint32_t sum_r = 0, sum_g = 0, sum_b = 0, n = 0;
+      for (int dy = y0; dy <= y1; ++dy) {
+        const uint8_t* mrow = m + intptr_t(dy) * w;
+        for (int dx = x0; dx <= x1; ++dx) {
+          if (mrow[x + dx]) continue;
+          const uint8_t* q = in + dy * pitch + dx * 4;
           sum_r += q[0], sum_g += q[1], sum_b += q[2], ++n;
         }
       }
-      if (n) {
-        o[0] = uint8_t(sum_r / n), o[1] = uint8_t(sum_g / n), o[2] = uint8_t(sum_b / n);
-      } else {
-        o[0] = o[1] = o[2] = 0;
-      }
+      const uint32_t k = kReciprocal[n];
+      o[0] = uint8_t((sum_r * k) >> 16);
+      o[1] = uint8_t((sum_g * k) >> 16);
+      o[2] = uint8_t((sum_b * k) >> 16);
       o[3] = 0;
     }
   }

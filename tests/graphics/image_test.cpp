@@ -52,6 +52,23 @@ TEST(MaskPixmap, MaskPixelsBecomeClearAndTakeTheirOpaqueNeighboursAverage) {
   EXPECT_EQ(m->ReadPixel(1, 2), 0xff003c00u);
 }
 
+TEST(MaskPixmap, EveryNeighbourCountDividesWithTruncation) {
+  // The centre is masked and n of its eight neighbours are opaque, with
+  // values chosen so each average has a remainder.
+  const int order[8][2] = {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}};
+  for (int n = 1; n <= 8; ++n) {
+    std::vector<uint32_t> px(9, 0xff000000);
+    int sum_r = 0, sum_g = 0, sum_b = 0;
+    for (int i = 0; i < n; ++i) {
+      const int rv = 255 - i, gv = 1 + 2 * i, bv = 200 + 7 * i % 50;
+      px[size_t(order[i][1] * 3 + order[i][0])] = 0xff000000u | uint32_t(rv << 16 | gv << 8 | bv);
+      sum_r += rv, sum_g += gv, sum_b += bv;
+    }
+    const uint32_t got = MaskPixmap(Rgb(3, 3, px), 0, 0, 0)->ReadPixel(1, 1);
+    EXPECT_EQ(got, uint32_t(sum_r / n) << 16 | uint32_t(sum_g / n) << 8 | uint32_t(sum_b / n)) << n;
+  }
+}
+
 TEST(MaskPixmap, IsolatedMaskAreasStayBlackAndOtherMaskColoursWork) {
   auto black = Rgb(3, 3, std::vector<uint32_t>(9, 0xff000000));
   auto m = MaskPixmap(black, 0, 0, 0);
