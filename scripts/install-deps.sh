@@ -16,6 +16,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless display for tests that open a window
   xvfb xauth xdotool x11-utils x11-apps libx11-dev
+  # X core fonts: SDL's message box draws its text with them
+  xfonts-base
 )
 
 missing=()

@@ -1,0 +1,211 @@
+// The built game, played from outside: start-up, the title screen, a game,
+// leaving it, quitting, sound on and off, and damaged data.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "tests/e2e/harness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOut = std::string(GLOOMFALL_BUILD_DIR) + "/e2e";
+
+std::string OutPath(const std::string& name) {
+  fs::create_directories(kOut);
+  return kOut + "/" + name;
+}
+
+// Pixels in a box whose colour passes a test.
+int Count(const Shot& s, int x0, int y0, int x1, int y1, const std::function<bool(int, int, int)>& pred) {
+  int n = 0;
+  for (int y = std::max(0, y0); y < std::min(s.height, y1); ++y)
+    for (int x = std::max(0, x0); x < std::min(s.width, x1); ++x) {
+      uint32_t v = s.at(x, y);
+      n += pred(int(v >> 16), int((v >> 8) & 255), int(v & 255));
+    }
+  return n;
+}
+bool White(int r, int g, int b) { return r > 235 && g > 235 && b > 235; }
+
+class Game : public ::testing::Test {
+ protected:
+  void Start(const std::string& data_dir = GLOOMFALL_DATA_DIR) {
+    ASSERT_TRUE(x_.ok()) << "no Xvfb";
+    audio_ = OutPath(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".raw");
+    fs::remove(audio_);
+    game_ = std::make_unique<GameProcess>(x_, data_dir, audio_);
+    window_ = game_->FindWindow("gloomfall");
+    ASSERT_FALSE(window_.empty()) << "no window named gloomfall";
+    game_->xdo("mousemove --window " + window_ + " 400 300");
+    game_->xdo("windowfocus --sync " + window_);
+    // Start-up loads and decodes everything first; wait for the title's name.
+    for (int waited = 0; waited < 15000; waited += 100) {
+      Shot s = Screenshot(x_.display(), window_);
+      if (!s.empty() && Count(s, 150, 120, 520, 190, White) > 400) break;
+      SleepMs(100);
+    }
+    SleepMs(200);
+  }
+  Shot Snap(const std::string& name) {
+    Shot s = Screenshot(x_.display(), window_);
+    if (!s.empty()) WritePng(s, OutPath(name + ".png"));
+    return s;
+  }
+  void Hold(const std::string& key, int ms) {
+    game_->xdo("keydown " + key);
+    SleepMs(ms);
+    game_->xdo("keyup " + key);
+  }
+  // The title screen: the white name, the white prompt and the grey one.
+  void ExpectTitle(const Shot& s) {
+    ASSERT_EQ(s.width, 800);
+    ASSERT_EQ(s.height, 600);
+    EXPECT_GT(Count(s, 150, 120, 520, 190, White), 400) << "the name";
+    EXPECT_GT(Count(s, 100, 495, 720, 545, White), 300) << "press space to start the game!";
+    // Small grey anti-aliased text: few pixels reach the full grey.
+    auto grey = [](int r, int g, int b) {
+      return r >= 60 && r <= 200 && std::abs(r - g) < 25 && std::abs(g - b) < 25;
+    };
+    EXPECT_GT(Count(s, 500, 548, 680, 575, grey), 15) << "(and esc to quit)";
+  }
+
+  XServer x_;
+  std::unique_ptr<GameProcess> game_;
+  std::string window_, audio_;
+};
+
+TEST_F(Game, StartsWithTheTitleScreenInAn800By600Window) {
+  Start();
+  std::string geometry = game_->xdo("getwindowgeometry " + window_);
+  EXPECT_NE(geometry.find("Geometry: 800x600"), std::string::npos) << geometry;
+  Shot s = Snap("title");
+  ExpectTitle(s);
+  // The help picture sits centred at (400, 400) between the name and the prompt.
+  int clear = int(s.at(5, 595));
+  int inked = Count(s, 220, 330, 580, 470, [&](int r, int g, int b) { return ((r << 16) | (g << 8) | b) != clear; });
+  EXPECT_GT(inked, 2000) << "the help picture";
+}
+
+TEST_F(Game, EscapeHeldOnTheTitleQuitsWithStatusZeroWithinTwoSeconds) {
+  Start();
+  game_->xdo("keydown Escape");
+  EXPECT_EQ(game_->WaitExit(2000), 0);
+}
+
+TEST_F(Game, MusicPlaysOnlyDuringAGame) {
+  Start();
+  SleepMs(500);
+  EXPECT_EQ(PeakOfTail(audio_, 300), 0) << "the title screen is silent";
+  game_->xdo("key space");
+  SleepMs(500);
+  EXPECT_GT(PeakOfTail(audio_, 300), 500) << "music within half a second of Space";
+  Hold("Escape", 200);
+  SleepMs(600);
+  EXPECT_EQ(PeakOfTail(audio_, 200), 0) << "silent again on the title screen";
+  ExpectTitle(Snap("title_after_game"));
+}
+
+TEST_F(Game, AGameMovesTheWorldAndTheCrossHairFollowsThePointer) {
+  Start();
+  game_->xdo("key space");
+  SleepMs(300);
+  game_->xdo("keydown w");
+  game_->xdo("mousemove --window " + window_ + " 150 150");
+  game_->xdo("mousedown 1");
+  SleepMs(400);
+  Shot a = Snap("game_a");
+  game_->xdo("mousemove --window " + window_ + " 650 450");
+  SleepMs(400);
+  Shot b = Snap("game_b");
+  game_->xdo("mouseup 1");
+  game_->xdo("keyup w");
+  ASSERT_FALSE(a.empty());
+  ASSERT_FALSE(b.empty());
+  EXPECT_GT(Difference(a, b), 0.05) << "the world moves";
+  // The white cross-hair is drawn at the pointer.
+  EXPECT_GT(Count(a, 130, 130, 170, 170, White), 10);
+  EXPECT_GT(Count(b, 630, 430, 670, 470, White), 10);
+  EXPECT_GT(Count(b, 630, 430, 670, 470, White), Count(a, 630, 430, 670, 470, White));
+  Hold("Escape", 200);
+  SleepMs(500);
+  ExpectTitle(Snap("title_after_escape"));
+  EXPECT_TRUE(game_->running()) << "Escape in a game only returns to the title";
+}
+
+TEST_F(Game, TheCloseBoxLeavesTheGameRunning) {
+  Start();
+  ASSERT_TRUE(RequestClose(x_.display(), std::stoul(window_)));
+  SleepMs(800);
+  EXPECT_TRUE(game_->running());
+  ExpectTitle(Snap("title_after_close"));
+  game_->xdo("keydown Escape");
+  EXPECT_EQ(game_->WaitExit(2000), 0);
+}
+
+TEST_F(Game, AMissingFontShowsTheBoxAndTheGameGoesOnWithTheDefaultFont) {
+  std::string data = OutPath("data_without_font");
+  ASSERT_TRUE(CopyTree(GLOOMFALL_DATA_DIR, data));
+  fs::remove(data + "/VeraMono.ttf");
+  ASSERT_TRUE(x_.ok());
+  audio_ = OutPath("no_font.raw");
+  game_ = std::make_unique<GameProcess>(x_, data, audio_);
+  // One box per font, each a second window of the process; Return dismisses it.
+  for (int box = 0; box < 3; ++box) {
+    // xdotool does not see the box's name, so read the window tree instead.
+    std::string found;
+    for (int i = 0; i < 100 && found.empty(); ++i) {
+      std::string tree = RunCommand(x_.display(), "xwininfo -root -tree 2>/dev/null");
+      for (size_t p = 0, q; (q = tree.find('\n', p)) != std::string::npos; p = q + 1) {
+        std::string line = tree.substr(p, q - p);
+        if (line.find("\"gloomfall\": ()") == std::string::npos || line.find("800x600") != std::string::npos) continue;
+        size_t id = line.find("0x");
+        if (id != std::string::npos) found = std::to_string(std::stoul(line.substr(id), nullptr, 16));
+      }
+      if (found.empty()) SleepMs(100);
+    }
+    ASSERT_FALSE(found.empty()) << "no message box " << box;
+    if (box == 0) WritePng(Screenshot(x_.display()), OutPath("font_not_loaded.png"));
+    game_->xdo("mousemove --window " + found + " 10 10");
+    game_->xdo("windowfocus --sync " + found);
+    game_->xdo("key --window " + found + " Return");
+    game_->xdo("key Return");
+    SleepMs(300);
+  }
+  window_ = game_->FindWindow("gloomfall");
+  ASSERT_FALSE(window_.empty());
+  game_->xdo("mousemove --window " + window_ + " 400 300");
+  game_->xdo("windowfocus --sync " + window_);
+  SleepMs(700);
+  ASSERT_TRUE(game_->running());
+  Shot s = Snap("title_default_font");
+  EXPECT_GT(Count(s, 100, 100, 700, 580, White), 100) << "text in the default font";
+  game_->xdo("keydown Escape");
+  EXPECT_EQ(game_->WaitExit(3000), 0);
+}
+
+TEST_F(Game, GarbageInAPictureAnEffectAndTheMusicIsSurvived) {
+  std::string data = OutPath("data_with_garbage");
+  ASSERT_TRUE(CopyTree(GLOOMFALL_DATA_DIR, data));
+  for (const char* f : {"gfx/vihu1.png", "sfx/playershoot.ogg", "song3.ogg"}) {
+    std::ofstream out(data + "/" + f, std::ios::binary | std::ios::trunc);
+    for (int i = 0; i < 5000; ++i) out.put(char((i * 7919 + 13) & 255));
+  }
+  Start(data);
+  game_->xdo("key space");
+  game_->xdo("keydown w");
+  game_->xdo("mousedown 1");
+  SleepMs(1500);
+  game_->xdo("mouseup 1");
+  game_->xdo("keyup w");
+  EXPECT_TRUE(game_->running());
+  Hold("Escape", 200);
+  SleepMs(300);
+  game_->xdo("keydown Escape");
+  EXPECT_EQ(game_->WaitExit(3000), 0);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// Drives the built game from outside, as a player would: a private X server,
+// the game process started from a data folder, xdotool for keys and mouse,
+// xwd for screenshots and SDL's disk audio driver for what it plays.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Runs a shell command with DISPLAY set; returns its standard output.
+std::string RunCommand(const std::string& display, const std::string& cmd, int* status = nullptr);
+
+// A private Xvfb for one test, so no other test's window can take the focus.
+class XServer {
+ public:
+  XServer();
+  ~XServer();
+  bool ok() const { return pid_ > 0; }
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// An RGB screenshot.
+struct Shot {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;  // 0xRRGGBB, rows top-down
+  uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+  bool empty() const { return pixels.empty(); }
+};
+
+// Captures a window (or the root window when id is empty) through xwd.
+Shot Screenshot(const std::string& display, const std::string& window_id = "");
+bool WritePng(const Shot& shot, const std::string& path);
+// Fraction of pixels that differ between two shots of the same size.
+double Difference(const Shot& a, const Shot& b);
+
+// The game running under an X server, from a data folder.
+class GameProcess {
+ public:
+  GameProcess(const XServer& x, const std::string& data_dir, const std::string& audio_file);
+  ~GameProcess();
+  bool running();
+  // Waits up to timeout_ms for the process to end; returns its exit status,
+  // or -1 if it still runs.
+  int WaitExit(int timeout_ms);
+  // The game's main window id (waits for it to map), or "" on time-out.
+  std::string FindWindow(const std::string& name, int timeout_ms = 10000);
+  std::string xdo(const std::string& args);  // runs xdotool with args
+
+ private:
+  std::string display_;
+  pid_t pid_ = -1;
+  int status_ = -1;
+};
+
+// The audio file's 16-bit stereo frames; peak level of the last ms written.
+std::vector<int16_t> ReadAudio(const std::string& path);
+int PeakOfTail(const std::string& path, int ms);
+
+void SleepMs(int ms);
+// Copies a folder (used to make a damaged copy of the data).
+bool CopyTree(const std::string& from, const std::string& to);
+
+// Asks a window to close the way a window manager's close box does
+// (a WM_DELETE_WINDOW client message).
+bool RequestClose(const std::string& display, unsigned long window);
