@@ -191,6 +191,21 @@ TEST_F(GLDraw, ScaleTwoGrowsAboutTheMidHandle) {
   EXPECT_EQ(At(300, 310), 0xff000000u);
 }
 
+TEST_F(GLDraw, AHalfSizePictureScaledTwiceCoversTheWindow) {
+  // The title's shade: 400 x 300 (a 512 x 512 texture), centred and doubled.
+  auto img = LoadImage(Solid(400, 300, 0xff206040), -1);
+  MidHandleImage(img);
+  SetBlend(BLEND_ALPHA);
+  SetScale(2, 2);
+  DrawImage(img, 400, 300);
+  Save("shade");
+  EXPECT_EQ(At(0, 0), 0xff206040u);
+  EXPECT_EQ(At(799, 0), 0xff206040u);
+  EXPECT_EQ(At(0, 599), 0xff206040u);
+  EXPECT_EQ(At(799, 599), 0xff206040u);
+  EXPECT_EQ(At(400, 300), 0xff206040u);
+}
+
 TEST_F(GLDraw, RectanglesFollowRotationAndScale) {
   SetRotation(45);
   DrawRect(400, 300, 40, 40);
