@@ -50,9 +50,10 @@ test-tsan:
 	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)/tsan --output-on-failure -R MixerThreads
 
+# Every benchmark, start-up time and peak memory, printed as one table.
 bench: deps $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS)
-	@for b in $(BUILD)/release/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; $(XVFB) $$b; done
+	scripts/perf_table.py $(BUILD)/release $(BUILD)/release/data
 
 # Each fuzz target for FUZZ_SECONDS, seeded from the game's own data.
 FUZZ_SECONDS ?= 60
