@@ -20,6 +20,8 @@ namespace {
 int32_t now_ms = 0;
 int32_t ReadNow() { return now_ms; }
 
+std::vector<std::string> notices;
+
 // Takes no messages from anywhere: everything the game sees, the test emits.
 class QuietSystemDriver : public TSystemDriver {
  public:
@@ -27,7 +29,7 @@ class QuietSystemDriver : public TSystemDriver {
   void Wait() override {}
   void MoveMouse(int, int) override {}
   void SetMouseVisible(bool) override {}
-  void Notify(const std::string&, bool) override {}
+  void Notify(const std::string& text, bool) override { notices.push_back(text); }
   int Confirm(const std::string&, bool) override { return 0; }
   int Proceed(const std::string&, bool) override { return 0; }
   std::string RequestFile(const std::string&, const std::string&, bool,
@@ -91,6 +93,8 @@ class LoggingAudioDriver : public TAudioDriver {
 
 }  // namespace
 
+std::vector<std::string>& Notices() { return notices; }
+
 std::vector<std::string>& SoundLog() { return sound_log; }
 
 int Plays(const std::string& name) {
@@ -151,6 +155,7 @@ void PressButton(int button) { EmitEvent(EVENT_MOUSEDOWN, nullptr, button); }
 void ReleaseButton(int button) { EmitEvent(EVENT_MOUSEUP, nullptr, button); }
 
 void GameTest::SetUp() {
+  notices.clear();
   SetNow(0);
   SetTimeSource(&ReadNow);
   SetSystemDriver(std::make_shared<QuietSystemDriver>());

@@ -31,6 +31,9 @@ void SetNow(int32_t ms);
 int32_t Now();
 void Advance(int32_t ms);
 
+// The texts of the message boxes the game asked for since the test began.
+std::vector<std::string>& Notices();
+
 // Puts every program-wide value of the game back to its start-up value,
 // with fresh empty world lists and the tempo set; the generator is put back
 // to its initial state.

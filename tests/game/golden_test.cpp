@@ -1,0 +1,248 @@
+// Draw calls of a whole title iteration and a whole game frame, recorded by
+// the recording 2D driver and compared with values worked out by hand from
+// the game's rules (the screen-frame layouts come from an independent
+// re-computation of the generator's sequence for the seeds involved).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "game/entity.h"
+#include "game/frame.h"
+#include "game/game_loop.h"
+#include "game/player.h"
+#include "game/title.h"
+#include "game_test_support.h"
+#include "graphics/canvas.h"
+#include "graphics/draw.h"
+#include "graphics/graphics.h"
+#include "graphics/image.h"
+#include "graphics/pixmap.h"
+#include "graphics/recording_canvas_driver.h"
+
+using namespace game_test;
+
+namespace {
+
+std::shared_ptr<TImage> Picture(int width, int height) {
+  auto pixmap = TPixmap::Create(width, height, PF_RGBA8888);
+  pixmap->ClearPixels(0xFFFFFFFF);
+  return LoadImage(pixmap, -1);
+}
+
+bool Is(const TRecordedCall& call, const std::shared_ptr<TImage>& image) {
+  return call.op == "Image" && image && call.pixmap == image->pixmaps[0];
+}
+
+// A readable expectation for one recorded call.
+struct Want {
+  std::string op;  // "Rect", "Text" or the name of a picture
+  float tx, ty;
+  int red, green, blue;
+  float alpha, rotation, scale_x, scale_y;
+  float w = 0, h = 0;    // Rect: its size
+  std::string text = "";
+};
+
+class Golden : public GameTest {
+ protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    driver = std::make_shared<TRecordingCanvasDriver>();
+    SetGraphicsDriver(driver);
+    ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+    SetBlend(BLEND_ALPHA);
+    AutoMidHandle(1);
+    named = {{"help", imgHelp = Picture(40, 30)},      {"shade", imgShade2 = Picture(20, 10)},
+             {"mushroom", imgMushroom = Picture(16, 16)}, {"eye", imgEye = Picture(8, 8)},
+             {"shadow", imgShadow = Picture(12, 6)},   {"player1", imgPlayer1 = Picture(14, 14)},
+             {"player2", imgPlayer2 = Picture(15, 15)}, {"weapon", imgWeapon = Picture(10, 4)},
+             {"aim", imgAim = Picture(9, 9)}};
+  }
+  void TearDown() override {
+    EndGraphics();
+    for (auto* image : {&imgHelp, &imgShade2, &imgMushroom, &imgEye, &imgShadow, &imgPlayer1,
+                        &imgPlayer2, &imgWeapon, &imgAim}) {
+      image->reset();
+    }
+    fontSmall = fontMedium = fontLarge = nullptr;
+    GameTest::TearDown();
+  }
+
+  // The calls that show something of the game's own: rectangles, texts and
+  // the named pictures (the glyphs of texts are left out).
+  std::vector<TRecordedCall> Visible() {
+    std::vector<TRecordedCall> out;
+    for (const auto& call : driver->calls) {
+      if (call.op == "Rect" || call.op == "Text" || call.op == "Cls" || call.op == "Flip") {
+        out.push_back(call);
+      } else if (call.op == "Image") {
+        for (const auto& [name, image] : named) {
+          if (Is(call, image)) out.push_back(call);
+        }
+      }
+    }
+    return out;
+  }
+  std::string NameOf(const TRecordedCall& call) {
+    for (const auto& [name, image] : named) {
+      if (Is(call, image)) return name;
+    }
+    return call.op;
+  }
+  void Expect(const TRecordedCall& got, const Want& want, int index) {
+    SCOPED_TRACE("call " + std::to_string(index) + " " + want.op + " " + want.text);
+    EXPECT_EQ(NameOf(got), want.op);
+    EXPECT_NEAR(got.tx, want.tx, 2e-3);
+    EXPECT_NEAR(got.ty, want.ty, 2e-3);
+    EXPECT_EQ(got.red, want.red);
+    EXPECT_EQ(got.green, want.green);
+    EXPECT_EQ(got.blue, want.blue);
+    EXPECT_NEAR(got.alpha, want.alpha, 1e-5);
+    EXPECT_NEAR(got.rotation, want.rotation, 1e-3);
+    EXPECT_NEAR(got.scale_x, want.scale_x, 1e-5);
+    EXPECT_NEAR(got.scale_y, want.scale_y, 1e-5);
+    if (want.op == "Rect") {
+      EXPECT_NEAR(got.x1 - got.x0, want.w, 2e-3);
+      EXPECT_NEAR(got.y1 - got.y0, want.h, 2e-3);
+    }
+    if (want.op == "Text") {
+      EXPECT_EQ(got.text, want.text);
+    }
+  }
+  void ExpectAll(const std::vector<Want>& wants) {
+    auto got = Visible();
+    ASSERT_EQ(got.size(), wants.size() + 2);  // and the Cls first, the Flip last
+    EXPECT_EQ(got.front().op, "Cls");
+    EXPECT_EQ(got.back().op, "Flip");
+    EXPECT_EQ(got.back().sync, 1);
+    for (size_t i = 0; i < wants.size(); ++i) Expect(got[i + 1], wants[i], static_cast<int>(i));
+  }
+
+  std::shared_ptr<TRecordingCanvasDriver> driver;
+  std::vector<std::pair<std::string, std::shared_ptr<TImage>>> named;
+};
+
+}  // namespace
+
+TEST_F(Golden, TheFirstTitleIteration) {
+  // Start-up without any data files: no pictures, no sounds, three boxes.
+  const auto empty = std::filesystem::temp_directory_path() / "gloomfall-golden-empty";
+  std::filesystem::create_directories(empty);
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(empty);
+  SetNow(1000);
+  EndGraphics();
+  ASSERT_TRUE(StartUp());
+  std::filesystem::current_path(before);
+  EXPECT_EQ(Notices(), (std::vector<std::string>{"Font Not Loaded", "Font Not Loaded",
+                                                 "Font Not Loaded"}));
+  EXPECT_EQ(titleStart, 1000);
+  EXPECT_EQ(frameList->Count(), 2);
+  // Both start-up frames were made at game time 0 and share seed 13449; the
+  // tint was drawn between them.
+  for (const auto& f : All<TFrame>(frameList)) EXPECT_EQ(f->seed, 13449);
+  EXPECT_EQ(colorR, 55);
+  EXPECT_EQ(colorG, 178);
+  EXPECT_EQ(colorB, 39);
+  int r, g, b;
+  GetClsColor(r, g, b);
+  EXPECT_EQ(r, 27);
+  EXPECT_EQ(g, 89);
+  EXPECT_EQ(b, 19);
+
+  // The pictures the test can tell apart, in place of the missing files.
+  imgHelp = named[0].second;
+  imgShade2 = named[1].second;
+  imgMushroom = named[2].second;
+  imgEye = named[3].second;
+  driver->Clear();
+  SetNow(1800);
+  TitleIteration();
+  EXPECT_EQ(gameTime, 800);
+
+  // Each frame: 4 rectangles at scale 0 collapsed onto the centre, rotated by
+  // 10 x sin(800 div 16) degrees, then one faint mushroom; no eye.
+  const float swing = 7.6604444f;
+  const std::vector<Want> frame = {
+      {"Rect", 400, 300, 44, 117, 33, 1, swing, 0, 0, 540, 532},
+      {"Rect", 400, 300, 45, 127, 37, 1, swing, 0, 0, 728, 405},
+      {"Rect", 400, 300, 41, 159, 31, 1, swing, 0, 0, 685, 277},
+      {"Rect", 400, 300, 41, 115, 26, 1, swing, 0, 0, 107, 111},
+      {"mushroom", 236.03769f, 142.71835f, 255, 255, 255, 0.0035306617f, 277.81081f, 1.4938442f,
+       1.4938442f}};
+  std::vector<Want> wants = frame;
+  wants.insert(wants.end(), frame.begin(), frame.end());
+  const float rock = 1.7660444f;  // 1 + sin(800 div 16)
+  const std::vector<Want> rest = {
+      {"help", 400, 400, 255, 255, 255, 1, 0, 1, 1},
+      {"shade", 400, 300, 0, 0, 0, 0.2f, 0, 2, 2},
+      {"Text", 152, 122, 0, 0, 0, 1, 0, 1, 1, 0, 0, "gloomfall"},
+      {"Text", 150, 120, 255, 255, 255, 1, 0, 1, 1, 0, 0, "gloomfall"},
+      {"Text", 100, 500, 255, 255, 255, 1, rock, 1, 1, 0, 0, "press space to start the game!"},
+      {"Text", 220, 250, 255, 255, 255, 1, 7, 1, 1, 0, 0, "controls: "},
+      {"Text", 502, 552, 0, 0, 0, 1, rock, 1, 1, 0, 0, "(and esc to quit)"},
+      {"Text", 500, 550, 128, 128, 128, 1, rock, 1, 1, 0, 0, "(and esc to quit)"}};
+  wants.insert(wants.end(), rest.begin(), rest.end());
+  ExpectAll(wants);
+  // Before the first game the frames never grow.
+  for (const auto& f : All<TFrame>(frameList)) EXPECT_FLOAT_EQ(f->size, 0);
+}
+
+TEST_F(Golden, AGameFrameOnTheBeat) {
+  gameTime = 2000;  // the title clock when Space was pressed: the frame's seed
+  SetNow(10000);
+  BeginGame();
+  EXPECT_EQ(All<TFrame>(frameList).front()->seed, 5772);
+  EXPECT_EQ(colorR, 210);
+  EXPECT_EQ(colorG, 165);
+  EXPECT_EQ(colorB, 206);
+  spawnTimer = 100;  // no wave in this frame
+  MoveMouseTo(400, 200);
+  driver->Clear();
+  SetNow(10115);  // a quarter beat into the music
+  GameFrame();
+  const float p = 0.99999315f;
+  EXPECT_NEAR(pulse, p, 1e-6);
+  EXPECT_EQ(mouseXSum, 400);
+
+  // The new frame after one update: size 0.05, its layout from seed 5772.
+  const float swing = 2.2186797f;  // 10 x sin(115 div 16) + pulse squared
+  std::vector<Want> wants = {
+      {"Rect", 418.45001f, 291.3f, 116, 77, 154, 1, swing, 0.05f, 0.05f, 468, 215},
+      {"Rect", 395.9f, 297.8f, 160, 118, 132, 1, swing, 0.05f, 0.05f, 730, 218},
+      {"Rect", 413.55002f, 292.25f, 177, 109, 147, 1, swing, 0.05f, 0.05f, 652, 302},
+      {"Rect", 397.85f, 283.2f, 122, 101, 146, 1, swing, 0.05f, 0.05f, 264, 113},
+      {"Rect", 366.1f, 300, 142, 74, 130, 1, swing, 0.05f, 0.05f, 635, 166},
+      {"Rect", 398.95001f, 311.1f, 135, 112, 127, 1, swing, 0.05f, 0.05f, 789, 369},
+      {"Rect", 413.35001f, 282.45001f, 120, 70, 166, 1, swing, 0.05f, 0.05f, 351, 580},
+      {"Rect", 406.05002f, 277.45001f, 117, 93, 108, 1, swing, 0.05f, 0.05f, 463, 260},
+      {"Rect", 405.9f, 299.1f, 135, 75, 108, 1, swing, 0.05f, 0.05f, 348, 421},
+      {"mushroom", 455.82738f, 98.212002f, 255, 255, 255, 0.18729383f, 251.55405f, 1.5099238f,
+       1.5099238f},
+      {"mushroom", 879.63058f, 140.35758f, 255, 255, 255, 0.19995092f, 557.55405f, 1.5099238f,
+       1.5099238f},
+      {"mushroom", 351.30160f, 233.92796f, 255, 255, 255, 0.077796941f, 437.55405f, 1.5099238f,
+       1.5099238f}};
+  // The player, tinted (255 - R, 255 - B / 2, B) and swollen by the beat;
+  // shadow and body 10 pixels up, the weapon 15 pixels out towards the pointer.
+  const float s = 1 + p * p * 0.1f;
+  wants.push_back({"shadow", 400, 290, 45, 152, 206, 0.5f, 0, s, s});
+  wants.push_back({"player1", 400, 290, 45, 152, 206, 1, 0, s, s});
+  wants.push_back({"weapon", 400, 285, 45, 152, 206, 1, 270, s, s});
+  // The shade, then the HUD.
+  wants.push_back({"shade", 400, 300, 0, 0, 0, 0.2f + 0.3f * p * p, 0, 2, 2});
+  const float hud = 1 + 0.02f * p;
+  wants.push_back({"Text", 620 - p, 5 - p, 255, 255, 255, 1, 10, hud, hud, 0, 0, "KILLS: 0"});
+  wants.push_back({"Text", 620 - p, 50 - p, 255, 255, 255, 1, 10, hud, hud, 0, 0, "LEVEL: 0"});
+  wants.push_back(
+      {"Text", 10 + 2 * p * p, 55, 255, 255, 255, 1, -10, hud, hud, 0, 0, "HEALTH: 300"});
+  // The cross-hair, rocked by 2 x sin(115 div 24) degrees.
+  wants.push_back({"aim", 400, 200, 255, 255, 255, 1, 0.13951294f, 0.9f + 0.1f * p,
+                   0.9f + 0.1f * p});
+  // Both flashes, over.
+  wants.push_back({"Rect", 0, 0, 255, 255, 255, 0, 0, 1, 1, 800, 600});
+  wants.push_back({"Rect", 0, 0, 255, 0, 0, 0, 0, 1, 1, 800, 600});
+  ExpectAll(wants);
+}
