@@ -19,6 +19,9 @@ void AddBuiltinLoaders() {
 }  // namespace
 
 void AddFontLoader(const std::shared_ptr<TFontLoader>& loader) {
+  // The built-in loader goes in first, so loaders added by the program are
+  // always asked before it.
+  AddBuiltinLoaders();
   if (!loader) return;
   for (auto l = ChainHead(); l; l = l->_succ) {
     if (l == loader) return;

@@ -44,6 +44,9 @@ std::shared_ptr<TPixmap> RunLoaders(const std::shared_ptr<TStream>& stream) {
 }  // namespace
 
 void AddPixmapLoader(const std::shared_ptr<TPixmapLoader>& loader) {
+  // The built-in loaders go in first, so loaders added by the program are
+  // always asked before them.
+  AddBuiltinLoaders();
   if (!loader) return;
   loader->_succ = ChainHead();
   ChainHead() = loader;

@@ -330,4 +330,31 @@ TEST(ImageFont, ReadsItsSourceFontOncePerGlyph) {
   EXPECT_EQ(src->loads, 1);
 }
 
+class HalfFontLoader : public TFontLoader {
+ public:
+  std::shared_ptr<TFont> LoadFont(const std::string& url, int, int) override {
+    ++asked;
+    return url == "half" ? std::make_shared<HalfFont>() : nullptr;
+  }
+  int asked = 0;
+};
+
+TEST(FontLoaders, ProgramLoadersAreAskedBeforeFreeTypeAndLinkedOnce) {
+  auto loader = std::make_shared<HalfFontLoader>();
+  AddFontLoader(loader);
+  AddFontLoader(loader);  // already in the chain: nothing changes
+  auto font = LoadImageFont("half", 12, 0);
+  ASSERT_TRUE(font);
+  EXPECT_EQ(font->Height(), 11);
+  EXPECT_EQ(loader->asked, 1);
+  // Anything else falls through to FreeType.
+  EXPECT_FALSE(LoadImageFont("no-such-font.ttf", 12, 0));
+  EXPECT_EQ(loader->asked, 2);
+  const std::string vera = VeraMonoPath();
+  if (!vera.empty()) {
+    EXPECT_TRUE(LoadImageFont(vera, 12, 0));
+    EXPECT_EQ(loader->asked, 3);
+  }
+}
+
 }  // namespace
