@@ -228,7 +228,7 @@ TEST(LoadImage, BrokenOrMissingFilesGiveNone) {
   EXPECT_FALSE(LoadImage(stream({})));
   EXPECT_FALSE(LoadImage(stream({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0})));
   EXPECT_FALSE(LoadImage(stream(png_test::HugeHeaderPng(100000, 100000))));
-  png_test::PngSpec s;
+  png_test::PngRecipe s;
   s.width = 8, s.height = 8;
   s.rows.assign(8 * 8 * 3, 100);
   std::vector<uint8_t> png = png_test::Encode(s);

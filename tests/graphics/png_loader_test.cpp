@@ -19,7 +19,7 @@
 namespace {
 
 using png_test::Encode;
-using png_test::PngSpec;
+using png_test::PngRecipe;
 
 std::shared_ptr<TPixmap> FromBytes(const std::vector<uint8_t>& bytes) {
   return LoadPixmap(std::static_pointer_cast<TStream>(CreateMemoryStream(bytes)));
@@ -35,7 +35,7 @@ std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes
 }
 
 std::vector<uint8_t> SmallRgbPng() {
-  PngSpec s;
+  PngRecipe s;
   s.width = 3, s.height = 2, s.color_type = PNG_COLOR_TYPE_RGB;
   s.rows = {255, 0, 0, 0, 255, 0, 0, 0, 255, /**/ 0, 0, 0, 10, 20, 30, 255, 255, 255};
   return Encode(s);
@@ -54,7 +54,7 @@ TEST(PngLoader, RgbBecomesRgb888WithRowsAsStored) {
 }
 
 TEST(PngLoader, RgbaKeepsItsAlpha) {
-  PngSpec s;
+  PngRecipe s;
   s.width = 2, s.height = 1, s.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
   s.rows = {0, 0, 0, 255, 1, 2, 3, 4};
   auto p = FromBytes(Encode(s));
@@ -65,7 +65,7 @@ TEST(PngLoader, RgbaKeepsItsAlpha) {
 }
 
 TEST(PngLoader, GreyIsIntensityAndGreyAlphaWidensToRgba) {
-  PngSpec g;
+  PngRecipe g;
   g.width = 3, g.height = 1, g.color_type = PNG_COLOR_TYPE_GRAY;
   g.rows = {0, 128, 255};
   auto p = FromBytes(Encode(g));
@@ -73,7 +73,7 @@ TEST(PngLoader, GreyIsIntensityAndGreyAlphaWidensToRgba) {
   EXPECT_EQ(p->format, PF_I8);
   EXPECT_EQ(p->pixels[1], 128);
 
-  PngSpec ga;
+  PngRecipe ga;
   ga.width = 3, ga.height = 2, ga.color_type = PNG_COLOR_TYPE_GRAY_ALPHA;
   ga.rows = {10, 20, 30, 40, 50, 60, /**/ 70, 80, 90, 100, 110, 120};
   p = FromBytes(Encode(ga));
@@ -85,7 +85,7 @@ TEST(PngLoader, GreyIsIntensityAndGreyAlphaWidensToRgba) {
 }
 
 TEST(PngLoader, SixteenBitSamplesAreCutToEight) {
-  PngSpec s;
+  PngRecipe s;
   s.width = 1, s.height = 1, s.color_type = PNG_COLOR_TYPE_RGB, s.bit_depth = 16;
   s.rows = {0x12, 0x34, 0xab, 0xcd, 0xff, 0x00};
   auto p = FromBytes(Encode(s));
@@ -95,7 +95,7 @@ TEST(PngLoader, SixteenBitSamplesAreCutToEight) {
 }
 
 TEST(PngLoader, PalettesExpandAndTransparencyBecomesAlpha) {
-  PngSpec s;
+  PngRecipe s;
   s.width = 2, s.height = 1, s.color_type = PNG_COLOR_TYPE_PALETTE;
   s.palette = {{200, 100, 50}, {1, 2, 3}};
   s.rows = {1, 0};
@@ -114,7 +114,7 @@ TEST(PngLoader, PalettesExpandAndTransparencyBecomesAlpha) {
 }
 
 TEST(PngLoader, LowBitGreyExpandsAndGreyTransparencyGivesRgba) {
-  PngSpec s;
+  PngRecipe s;
   s.width = 4, s.height = 1, s.color_type = PNG_COLOR_TYPE_GRAY, s.bit_depth = 2;
   s.rows = {0b00011011};  // levels 0, 1, 2, 3
   auto p = FromBytes(Encode(s));
@@ -132,7 +132,7 @@ TEST(PngLoader, LowBitGreyExpandsAndGreyTransparencyGivesRgba) {
 }
 
 TEST(PngLoader, InterlacedPicturesGiveTheSamePixels) {
-  PngSpec s;
+  PngRecipe s;
   s.width = 9, s.height = 7, s.color_type = PNG_COLOR_TYPE_RGB;
   for (int i = 0; i < 9 * 7; ++i) s.rows.insert(s.rows.end(), {uint8_t(i), uint8_t(3 * i), uint8_t(255 - i)});
   auto plain = FromBytes(Encode(s));
@@ -158,7 +158,7 @@ TEST(PngLoader, ReadsFromAFileByPathWithBackslashes) {
 class BrokenFiles : public ::testing::Test {
  protected:
   static std::vector<uint8_t> Good() {
-    PngSpec s;
+    PngRecipe s;
     s.width = 64, s.height = 64, s.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
     for (int i = 0; i < 64 * 64; ++i) s.rows.insert(s.rows.end(), {uint8_t(i), uint8_t(i >> 4), 7, 200});
     return Encode(s);

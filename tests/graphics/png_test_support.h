@@ -10,7 +10,7 @@
 
 namespace png_test {
 
-struct PngSpec {
+struct PngRecipe {
   int width = 1;
   int height = 1;
   int color_type = PNG_COLOR_TYPE_RGB;
@@ -23,7 +23,7 @@ struct PngSpec {
   png_color_16 trns_value{};
 };
 
-inline std::vector<uint8_t> Encode(const PngSpec& spec) {
+inline std::vector<uint8_t> Encode(const PngRecipe& recipe) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -38,20 +38,20 @@ inline std::vector<uint8_t> Encode(const PngSpec& spec) {
         v->insert(v->end(), data, data + n);
       },
       nullptr);
-  png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bit_depth,
-               spec.color_type, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, png_uint_32(recipe.width), png_uint_32(recipe.height), recipe.bit_depth,
+               recipe.color_type, recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-  if (!spec.trns_alpha.empty()) {
-    png_set_tRNS(png, info, spec.trns_alpha.data(), int(spec.trns_alpha.size()), nullptr);
-  } else if (spec.trns_colour) {
-    png_set_tRNS(png, info, nullptr, 0, &spec.trns_value);
+  if (!recipe.palette.empty()) png_set_PLTE(png, info, recipe.palette.data(), int(recipe.palette.size()));
+  if (!recipe.trns_alpha.empty()) {
+    png_set_tRNS(png, info, recipe.trns_alpha.data(), int(recipe.trns_alpha.size()), nullptr);
+  } else if (recipe.trns_colour) {
+    png_set_tRNS(png, info, nullptr, 0, &recipe.trns_value);
   }
   png_write_info(png, info);
-  const size_t row_bytes = spec.rows.size() / size_t(spec.height);
+  const size_t row_bytes = recipe.rows.size() / size_t(recipe.height);
   std::vector<png_bytep> rows;
-  for (int y = 0; y < spec.height; ++y)
-    rows.push_back(const_cast<png_bytep>(spec.rows.data() + size_t(y) * row_bytes));
+  for (int y = 0; y < recipe.height; ++y)
+    rows.push_back(const_cast<png_bytep>(recipe.rows.data() + size_t(y) * row_bytes));
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
