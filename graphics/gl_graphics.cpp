@@ -44,6 +44,12 @@ bool g_video_tried = false;
 bool InitVideo() {
   if (g_video_tried) return g_video;
   g_video_tried = true;
+  // No display to open a window on (and no driver asked for by name): say
+  // so at once rather than let SDL probe every backend, some of which print
+  // their own complaints.
+  if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
+    return false;
+  }
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // With no display SDL falls back to drivers that draw nowhere; a game

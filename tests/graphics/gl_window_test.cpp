@@ -281,3 +281,19 @@ TEST(GLWindowFresh, WithoutADisplayOpenGraphicsReturnsNone) {
       },
       ::testing::ExitedWithCode(0), "");
 }
+
+TEST(GLWindowFresh, WithAnUnreachableDisplayOpenGraphicsReturnsNone) {
+  // SDL would fall back to a driver that draws nowhere; a window nobody can
+  // see or quit must not count as graphics.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("DISPLAY", ":987", 1);
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        SetGraphicsDriver(TGLCanvasDriver::Instance(), GRAPHICS_BACKBUFFER);
+        auto g = OpenGraphics(800, 600, 0, 60, 0);
+        std::exit(!g && !GetGraphics() && GraphicsModes().empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
