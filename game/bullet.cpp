@@ -50,12 +50,15 @@ void TBullet::CheckCollision() {
   const int32_t bx = static_cast<int32_t>(x);
   const int32_t by = static_cast<int32_t>(y);
   if (owner == 0) {
-    auto cursor = enemyList->ObjectEnumerator();
-    while (!spent && cursor->HasNext()) {
-      auto enemy = std::dynamic_pointer_cast<Vihu>(cursor->NextObject());
+    // Nothing leaves enemyList during this walk, so it can follow the links
+    // directly instead of taking a reference to every enemy it passes; the
+    // list holds nothing but enemies.
+    const TLink* head = enemyList->_head.get();
+    for (const TLink* link = head->_succ.get(); link != head; link = link->_succ.get()) {
+      auto* enemy = static_cast<Vihu*>(link->_value.get());
       if (!enemy || enemy->TimeHasCome != 0) continue;
-      if (Distance(bx, by, static_cast<int32_t>(enemy->x), static_cast<int32_t>(enemy->y)) <
-          enemy->size) {
+      if (WithinDistance(bx, by, static_cast<int32_t>(enemy->x), static_cast<int32_t>(enemy->y),
+                         enemy->size)) {
         enemy->health -= damage;
         enemy->hit = 1;
         for (int i = 0; i < 6; ++i) {
@@ -64,15 +67,15 @@ void TBullet::CheckCollision() {
           TParticle::Create(bx, by, pxs, pys, 0, 0, 0);
         }
         spent = true;
+        break;
       }
     }
   } else if (owner == 1) {
-    auto cursor = playerList->ObjectEnumerator();
-    while (!spent && cursor->HasNext()) {
-      auto player = std::dynamic_pointer_cast<TPlayer>(cursor->NextObject());
-      if (!player) continue;
-      if (gameOver == 0 && Distance(bx, by, static_cast<int32_t>(player->x),
-                                    static_cast<int32_t>(player->y)) < player->size) {
+    ForEach<TPlayer>(playerList, [&](const std::shared_ptr<TPlayer>& player) {
+      if (spent) return;
+      if (gameOver == 0 &&
+          WithinDistance(bx, by, static_cast<int32_t>(player->x), static_cast<int32_t>(player->y),
+                         player->size)) {
         const auto pxs = static_cast<int32_t>(RandomFloat(-2, 2));
         const auto pys = static_cast<int32_t>(RandomFloat(-2, 2));
         TParticle::Create(bx, by, pxs, pys, 0, 0, 0);
@@ -81,7 +84,7 @@ void TBullet::CheckCollision() {
         PlaySoundVolume(sndPlayerHit, 1.0f);
         flashRed = 1.0f;
       }
-    }
+    });
   }
   if (spent) bulletList->Remove(shared_from_this());
 }

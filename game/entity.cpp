@@ -71,15 +71,31 @@ void RenderParticles() {
                      [](const std::shared_ptr<TParticle>& particle) { particle->Render(); });
 }
 
-int32_t Distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  // Squares and sum wrap as 32-bit values instead of overflowing.
+namespace {
+
+// The squared distance; squares and sum wrap as 32-bit values instead of
+// overflowing.
+int32_t SquaredDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   const uint32_t dx = static_cast<uint32_t>(x2) - static_cast<uint32_t>(x1);
   const uint32_t dy = static_cast<uint32_t>(y2) - static_cast<uint32_t>(y1);
-  const auto sum = static_cast<int32_t>(dx * dx + dy * dy);
+  return static_cast<int32_t>(dx * dx + dy * dy);
+}
+
+}  // namespace
+
+int32_t Distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  const int32_t sum = SquaredDistance(x1, y1, x2, y2);
   // A sum that wrapped negative has no root; call it no distance at all
   // rather than convert a NaN.
   if (sum < 0) return 0;
   return static_cast<int32_t>(Sqrt(static_cast<double>(sum)));
+}
+
+bool WithinDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t radius) {
+  const int32_t sum = SquaredDistance(x1, y1, x2, y2);
+  if (sum < 0) return 0 < radius;  // as Distance: no distance at all
+  if (radius <= 0) return false;
+  return static_cast<int64_t>(sum) < static_cast<int64_t>(radius) * radius;
 }
 
 int32_t AngleTo(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {

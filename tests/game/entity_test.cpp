@@ -26,6 +26,18 @@ TEST(Distance, HugeCoordinatesDoNotCrash) {
   EXPECT_GE(d, 0);
 }
 
+TEST(WithinDistance, AgreesWithTheTruncatedDistanceEverywhereNearTheRadius) {
+  for (int32_t radius : {0, 1, 20, 37}) {
+    for (int32_t dx = -45; dx <= 45; ++dx) {
+      for (int32_t dy = -45; dy <= 45; ++dy) {
+        ASSERT_EQ(WithinDistance(100, 200, 100 + dx, 200 + dy, radius),
+                  Distance(100, 200, 100 + dx, 200 + dy) < radius)
+            << dx << ", " << dy << " within " << radius;
+      }
+    }
+  }
+}
+
 TEST(AngleTo, PointsFromTheFirstPointToTheSecond) {
   EXPECT_EQ(AngleTo(0, 0, 10, 0), 360);  // not 0
   EXPECT_EQ(AngleTo(0, 0, 0, 10), 90);   // down the screen
