@@ -60,7 +60,8 @@ TEST_F(Timer, TicksAreCountedOnlyWhileTheMainThreadPumps) {
   Delay(120);
   EXPECT_EQ(t->Ticks(), 0);
   PollSystem();
-  EXPECT_GE(t->Ticks(), 8);
+  // About twelve; fewer when the machine is busy, never more.
+  EXPECT_GE(t->Ticks(), 5);
   EXPECT_LE(t->Ticks(), 13);
 }
 
