@@ -1,6 +1,7 @@
 // The generic and 2D levels without a display, on the recording driver:
 // opening and closing, GraphicsSeq, soft sync of Flip(-1), FlipHook, the
-// starting draw state, the clear colour; and the Flip(1) pacing decisions.
+// starting draw state, the clear colour; what the recording driver keeps;
+// and the Flip(1) pacing decisions.
 #include "graphics/graphics.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@
 #include "graphics/canvas.h"
 #include "graphics/draw.h"
 #include "graphics/gl_canvas_driver.h"
+#include "graphics/image.h"
 #include "graphics/image_font.h"
+#include "graphics/pixmap.h"
 #include "graphics/recording_canvas_driver.h"
 #include "system/clock.h"
 #include "system/input.h"
@@ -323,4 +326,90 @@ TEST(FlipPacer, AnUnknownOrOddRefreshRateStillGivesWholeMilliseconds) {
     total += wait;
   }
   EXPECT_EQ(total, 1000);
+}
+
+// ---- The recording driver keeps each call with the state it was drawn under.
+
+TEST_F(Graphics, RecordedRectCarriesColourAlphaBlendAndTransform) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  SetBlend(BLEND_ALPHA);
+  SetColor(10, 300, -4);
+  SetAlpha(0.2f);
+  SetRotation(90);
+  SetScale(2, 3);
+  SetOrigin(5, 6);
+  SetHandle(1, 2);
+  rec->Clear();
+  DrawRect(100, 50, 20, 10);
+  ASSERT_EQ(rec->calls.size(), 1u);
+  const TRecordedCall& c = rec->calls[0];
+  EXPECT_EQ(c.op, "Rect");
+  EXPECT_EQ(c.red, 10);
+  EXPECT_EQ(c.green, 300);  // as sent: the driver, not the context, clamps
+  EXPECT_EQ(c.blue, -4);
+  EXPECT_EQ(c.alpha, 0.2f);
+  EXPECT_EQ(c.blend, BLEND_ALPHA);
+  EXPECT_EQ(c.rotation, 90.0f);
+  EXPECT_EQ(c.scale_x, 2.0f);
+  EXPECT_EQ(c.scale_y, 3.0f);
+  EXPECT_EQ(c.handle_x, 1.0f);
+  EXPECT_EQ(c.handle_y, 2.0f);
+  EXPECT_EQ(c.origin_x, 5.0f);
+  EXPECT_NEAR(c.jx, 2.0f, 1e-5);
+  EXPECT_NEAR(c.iy, -3.0f, 1e-5);
+  EXPECT_EQ(c.x0, -1.0f);
+  EXPECT_EQ(c.y0, -2.0f);
+  EXPECT_EQ(c.x1, 19.0f);
+  EXPECT_EQ(c.y1, 8.0f);
+  EXPECT_EQ(c.tx, 105.0f);
+  EXPECT_EQ(c.ty, 56.0f);
+}
+
+TEST_F(Graphics, RecordedImageNamesThePixmapItWasMadeFrom) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  auto image = CreateImage(16, 8, 2, 0);
+  ASSERT_TRUE(image);
+  rec->Clear();
+  SetColor(1, 2, 3);
+  DrawImage(image, 40, 30, 1);
+  DrawImage(image, 41, 31, 1);  // the frame is made once and reused
+  EXPECT_EQ(rec->frames_made, 1);
+  auto images = rec->Calls("Image");
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(images[0].pixmap, image->pixmaps[1]);
+  EXPECT_EQ(images[0].x1 - images[0].x0, 16.0f);
+  EXPECT_EQ(images[0].y1 - images[0].y0, 8.0f);
+  EXPECT_EQ(images[0].tx, 40.0f);
+  EXPECT_EQ(images[1].ty, 31.0f);
+  EXPECT_EQ(images[0].red, 1);
+}
+
+TEST_F(Graphics, RecordedTextKeepsTheStringThenItsGlyphs) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  rec->Clear();
+  DrawText("hi", 150, 120);
+  ASSERT_FALSE(rec->calls.empty());
+  EXPECT_EQ(rec->calls[0].op, "Text");
+  EXPECT_EQ(rec->calls[0].text, "hi");
+  EXPECT_EQ(rec->calls[0].tx, 150.0f);
+  EXPECT_EQ(rec->calls[0].ty, 120.0f);
+  EXPECT_EQ(rec->calls[0].font, TImageFont::Default());
+  EXPECT_EQ(rec->Count("Image"), 2);  // one quad per glyph of the default font
+}
+
+TEST_F(Graphics, CountingGoesOnWhenCallsAreNotKept) {
+  OpenGraphics(800, 600, 0, 60, 0);
+  rec->Clear();
+  rec->keep_calls = false;
+  for (int i = 0; i < 1000; ++i) DrawRect(0, 0, 1, 1);
+  Cls();
+  Flip(1);
+  EXPECT_TRUE(rec->calls.empty());
+  EXPECT_EQ(rec->Count("Rect"), 1000);
+  EXPECT_EQ(rec->Count("Cls"), 1);
+  EXPECT_EQ(rec->Count("Flip"), 1);
+  EXPECT_EQ(rec->Count("Nothing"), 0);
+  auto grab = GrabPixmap(0, 0, 4, 2);
+  ASSERT_TRUE(grab);
+  EXPECT_EQ(grab->width, 4);
 }
