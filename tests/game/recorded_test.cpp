@@ -20,6 +20,7 @@
 #include "system/event.h"
 #include "system/hook.h"
 #include "system/input.h"
+#include "system/random.h"
 
 using namespace game_test;
 
@@ -230,6 +231,7 @@ TEST_F(Recorded, SpaceOnTheTitleRunsAGameInsideTheIterationAndEscapeEndsIt) {
   EXPECT_EQ(driver->Count("Cls"), 3);
   EXPECT_EQ(frameList->Count(), 1);  // the game's frame; no push for A
   EXPECT_FLOAT_EQ(frameZoomSpeed, 0.05f);
+  for (const auto& text : driver->Calls("Text")) EXPECT_NE(text.text, "GAME OVER");
   // The keys were flushed and the music paused after the game.
   EXPECT_EQ(KeyDown(27), 0);
   EXPECT_EQ(SoundLog().front(), "cue music");
@@ -264,4 +266,53 @@ TEST_F(Recorded, LeftoverParticlesFlyOnTheTitleScreen) {
   EXPECT_NEAR(drawn[0].tx, 103.96, 1e-4);
   EXPECT_NEAR(drawn[0].alpha, 0.9, 1e-6);
   imgParticle = nullptr;
+}
+
+TEST_F(Recorded, AFrameFadesOverItsLastFiftyDrawsAndGoesAfterTwelveHundred) {
+  colorR = colorG = colorB = 200;
+  frameZoomSpeed = 0.05f;
+  PushFrame();
+  auto frame = All<TFrame>(frameList).front();
+  auto alphas = [&] {
+    driver->Clear();
+    RenderFrames();
+    std::vector<float> out;
+    for (const auto& rect : driver->Calls("Rect")) out.push_back(rect.alpha);
+    return out;
+  };
+  for (int i = 0; i < 1150; ++i) UpdateFrames();
+  EXPECT_EQ(frame->life, 50);
+  for (float a : alphas()) EXPECT_FLOAT_EQ(a, 1);
+  UpdateFrames();
+  const auto faded = alphas();
+  ASSERT_FALSE(faded.empty());
+  for (float a : faded) EXPECT_FLOAT_EQ(a, 0.98f);
+  for (int i = 0; i < 49; ++i) UpdateFrames();
+  EXPECT_EQ(frame->life, 0);
+  for (float a : alphas()) EXPECT_FLOAT_EQ(a, 0);  // its last draw
+  UpdateFrames();
+  EXPECT_EQ(frameList->Count(), 0);
+}
+
+TEST_F(Recorded, AFrameLaysOutTheSameRectanglesInEveryDraw) {
+  colorR = 90;
+  colorG = 60;
+  colorB = 30;
+  gameTime = 321;
+  PushFrame();
+  All<TFrame>(frameList).front()->size = 1;
+  auto rects = [&] {
+    driver->Clear();
+    RenderFrames();
+    std::vector<std::vector<float>> out;
+    for (const auto& r : driver->Calls("Rect")) {
+      out.push_back({r.tx, r.ty, r.x1, r.y1, float(r.red), float(r.green), float(r.blue)});
+    }
+    return out;
+  };
+  const auto first = rects();
+  ASSERT_GE(first.size(), 1u);
+  ASSERT_LE(first.size(), 16u);
+  RandomInt(0, 1000);  // whatever else draws from the generator in between
+  EXPECT_EQ(rects(), first);
 }
