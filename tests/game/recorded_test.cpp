@@ -316,3 +316,16 @@ TEST_F(Recorded, AFrameLaysOutTheSameRectanglesInEveryDraw) {
   RandomInt(0, 1000);  // whatever else draws from the generator in between
   EXPECT_EQ(rects(), first);
 }
+
+TEST_F(Recorded, TheTitleLoopEndsWhenEscapeIsHeldAtTheTopOfAnIteration) {
+  driver->Clear();
+  AddHook(FlipHook, &EscapeLater);
+  flips_to_escape = 2;
+  TitleLoop();
+  RemoveHook(FlipHook, &EscapeLater);
+  EXPECT_EQ(driver->Count("Flip"), 2);
+  // Escape held before the first iteration: none runs.
+  driver->Clear();
+  TitleLoop();
+  EXPECT_EQ(driver->Count("Flip"), 0);
+}
