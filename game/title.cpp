@@ -7,7 +7,6 @@
 #include "game/entity.h"
 #include "game/frame.h"
 #include "game/game_loop.h"
-#include "game/particle.h"
 #include "graphics/draw.h"
 #include "graphics/canvas.h"
 #include "graphics/graphics.h"

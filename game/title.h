@@ -28,7 +28,9 @@ extern float beatLength;
 // Millisecs() when the title loop first ran; the title clock counts from it.
 extern int32_t titleStart;
 
-// Opens the window and loads everything (start-up steps 2 to 12).
+// Everything before the title loop: the window and draw defaults, the
+// lists, the tempo, the pictures, fonts and sounds, the first two screen
+// frames and the title clock.
 // Returns false when no window could be opened.
 bool StartUp();
 // Loads the pictures, fonts, sounds and the music channel, in their order.
