@@ -2,7 +2,7 @@
 """Turns an X window dump (xwd -root, 24/32-bit TrueColor) into a PNG.
 
 Used to look at the game running under Xvfb:
-  xwd -root -silent -display :99 > shot.xwd && tests/game/xwd_to_png.py shot.xwd shot.png
+  xwd -root -silent -display :99 > shot.xwd && scripts/xwd_to_png.py shot.xwd shot.png
 Optional crop: x y w h after the two file names.
 """
 import struct
