@@ -8,6 +8,8 @@
 #include "game/frame.h"
 #include "game/game_loop.h"
 #include "game/title.h"
+#include "graphics/image.h"
+#include "graphics/pixmap.h"
 #include "system/clock.h"
 #include "system/event.h"
 #include "system/input.h"
@@ -146,6 +148,12 @@ void ResetProgramState() {
   bulletList = std::make_shared<TList>();
   particleList = std::make_shared<TList>();
   SeedRandom(0);
+}
+
+std::shared_ptr<TImage> Picture(int width, int height) {
+  auto pixmap = TPixmap::Create(width, height, PF_RGBA8888);
+  pixmap->ClearPixels(0xFFFFFFFF);
+  return LoadImage(pixmap, -1);
 }
 
 void PressKey(int key) { EmitEvent(EVENT_KEYDOWN, nullptr, key); }

@@ -13,6 +13,7 @@
 #include "system/list.h"
 
 class Entity;
+class TImage;
 
 namespace game_test {
 
@@ -38,6 +39,9 @@ std::vector<std::string>& Notices();
 // with fresh empty world lists and the tempo set; the generator is put back
 // to its initial state.
 void ResetProgramState();
+
+// A plain white picture of the given size, standing in for the game's data.
+std::shared_ptr<TImage> Picture(int width, int height);
 
 // Input through the hook chain, as the window would deliver it.
 void PressKey(int key);

@@ -25,12 +25,6 @@ using namespace game_test;
 
 namespace {
 
-std::shared_ptr<TImage> Picture(int width, int height) {
-  auto pixmap = TPixmap::Create(width, height, PF_RGBA8888);
-  pixmap->ClearPixels(0xFFFFFFFF);
-  return LoadImage(pixmap, -1);
-}
-
 bool Is(const TRecordedCall& call, const std::shared_ptr<TImage>& image) {
   return call.op == "Image" && image && call.pixmap == image->pixmaps[0];
 }

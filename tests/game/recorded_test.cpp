@@ -26,12 +26,6 @@ using namespace game_test;
 
 namespace {
 
-std::shared_ptr<TImage> Picture(int width, int height) {
-  auto pixmap = TPixmap::Create(width, height, PF_RGBA8888);
-  pixmap->ClearPixels(0xFFFFFFFF);
-  return LoadImage(pixmap, -1);
-}
-
 class Recorded : public GameTest {
  protected:
   void SetUp() override {
