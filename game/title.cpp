@@ -12,6 +12,7 @@
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/image_font.h"
+#include "graphics/pixmap_loader.h"
 #include "system/clock.h"
 #include "system/input.h"
 #include "system/random.h"
@@ -76,6 +77,7 @@ void LoadAssets() {
 
 bool StartUp() {
   AppTitle = "gloomfall";
+  AppIcon = LoadPixmap("gloomfall.png");  // none: the desktop's default icon
   if (!OpenGraphics(800, 600, 0, 60, 0)) return false;
   SetBlend(BLEND_ALPHA);
   AutoMidHandle(true);

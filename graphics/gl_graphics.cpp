@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/pixmap.h"
 #include "system/system_driver.h"
 
 // The native record of one GL context.
@@ -147,6 +148,18 @@ void CloseRecord(TGLContextRecord* record) {
                                  [record](const auto& r) { return r.get() == record; }),
                   g_records.end());
 }
+// Gives the window AppIcon, whatever the pixmap's format and row padding.
+void ApplyAppIcon(SDL_Window* window) {
+  if (!AppIcon || AppIcon->width <= 0 || AppIcon->height <= 0) return;
+  std::shared_ptr<TPixmap> rgba = AppIcon->Convert(PF_RGBA8888);
+  if (!rgba) return;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(rgba->pixels, rgba->width, rgba->height, 32,
+                                                            rgba->pitch, SDL_PIXELFORMAT_RGBA32);
+  if (!surface) return;
+  SDL_SetWindowIcon(window, surface);  // SDL copies the pixels
+  SDL_FreeSurface(surface);
+}
+
 }  // namespace
 
 // ---- TGLGraphics
@@ -254,6 +267,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
   record->window = window;
   record->context = context;
   TGLContextRecord* raw = Link(std::move(record));
+  ApplyAppIcon(window);
   SDL_ShowWindow(window);
   return std::make_shared<TGLGraphics>(raw);
 }

@@ -11,6 +11,7 @@
 
 int GraphicsSeq = 1;
 int FlipHook = AllocHookId();
+std::shared_ptr<TPixmap> AppIcon;
 
 namespace {
 std::shared_ptr<TGraphicsDriver> g_driver;

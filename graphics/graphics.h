@@ -17,6 +17,7 @@ constexpr int GRAPHICS_STENCILBUFFER = 16;
 constexpr int GRAPHICS_ACCUMBUFFER = 32;
 
 class TGraphicsDriver;
+class TPixmap;
 
 // One open graphics context.
 class TGraphics : public std::enable_shared_from_this<TGraphics> {
@@ -61,6 +62,10 @@ extern int GraphicsSeq;
 
 // Hook chain run with no data at the start of every Flip.
 extern int FlipHook;
+
+// The icon of every window opened from now on (beside AppTitle, its caption);
+// none leaves the desktop's default icon.
+extern std::shared_ptr<TPixmap> AppIcon;
 
 // Chooses the current driver. Until a program chooses one, the OpenGL 2D
 // driver is installed with default flags GRAPHICS_BACKBUFFER on first use.

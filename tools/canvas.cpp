@@ -150,6 +150,31 @@ void Canvas::PaintMask(const std::vector<float>& mask, Rgba c) {
     for (int x = 0; x < width_; ++x) Over(x, y, c, mask[static_cast<size_t>(y) * width_ + x]);
 }
 
+void Canvas::Draw(const Canvas& src, float x0, float y0, float scale, Rgba tint) {
+  // One source texel, premultiplied; outside the picture is transparent.
+  auto texel = [&src](int sx, int sy) {
+    if (sx < 0 || sy < 0 || sx >= src.width_ || sy >= src.height_) return Rgba{0, 0, 0, 0};
+    Rgba p = src.At(sx, sy);
+    return Rgba{p.r * p.a, p.g * p.a, p.b * p.a, p.a};
+  };
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) {
+      float u = (x + 0.5f - x0) / scale - 0.5f, v = (y + 0.5f - y0) / scale - 0.5f;
+      if (u < -1 || v < -1 || u > src.width_ || v > src.height_) continue;
+      int iu = static_cast<int>(std::floor(u)), iv = static_cast<int>(std::floor(v));
+      float fu = u - iu, fv = v - iv;
+      Rgba a = texel(iu, iv), b = texel(iu + 1, iv), c = texel(iu, iv + 1), d = texel(iu + 1, iv + 1);
+      auto lerp2 = [&](float Rgba::*ch) {
+        return Mix(Mix(a.*ch, b.*ch, fu), Mix(c.*ch, d.*ch, fu), fv);
+      };
+      float alpha = lerp2(&Rgba::a);
+      if (alpha <= 0) continue;
+      Rgba p{lerp2(&Rgba::r) / alpha * tint.r, lerp2(&Rgba::g) / alpha * tint.g,
+             lerp2(&Rgba::b) / alpha * tint.b, tint.a};
+      Over(x, y, p, alpha);
+    }
+}
+
 static uint8_t To8(float v) { return static_cast<uint8_t>(std::lround(Clamp01(v) * 255.0f)); }
 
 std::vector<uint8_t> Canvas::ToRgba8() const {

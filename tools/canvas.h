@@ -61,6 +61,10 @@ class Canvas {
   void Shade(const std::function<Rgba(float x, float y)>& shade);
   // Paints colour c through a coverage mask (0..1 per pixel, same size).
   void PaintMask(const std::vector<float>& mask, Rgba c);
+  // Paints another picture over this one with its top-left at (x, y), scaled
+  // by scale and multiplied by tint, as the game draws a tinted sprite
+  // (bilinear, on premultiplied colour so edges keep no dark rim).
+  void Draw(const Canvas& src, float x, float y, float scale, Rgba tint);
 
   Rgba At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
   void Set(int x, int y, Rgba c) { pixels_[static_cast<size_t>(y) * width_ + x] = c; }

@@ -1,4 +1,5 @@
-// gloomfall_paint: paints every picture of the game into <data>/gfx/.
+// gloomfall_paint: paints every picture of the game into <data>/gfx/, and
+// the game's icon into <data>/gloomfall.png.
 // Usage: gloomfall_paint <data folder> <VeraMono.ttf>
 // The recipes live in assets/pictures/; the font is only used for the help
 // picture's lettering.
@@ -29,5 +30,7 @@ int main(int argc, char** argv) {
                   : WritePng(path, canvas.Width(), canvas.Height(), 4, canvas.ToRgba8());
     if (!ok) return 1;
   }
-  return 0;
+  Canvas icon = MakeIcon(font);
+  std::string icon_path = (std::filesystem::path(argv[1]) / "gloomfall.png").string();
+  return WritePng(icon_path, icon.Width(), icon.Height(), 4, icon.ToRgba8()) ? 0 : 1;
 }

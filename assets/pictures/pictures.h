@@ -35,3 +35,7 @@ Canvas MakeShadow(const Lettering&);
 Canvas MakeAim(const Lettering&);
 Canvas MakeEye(const Lettering&);
 Canvas MakeMushroom(const Lettering&);
+
+// The window and desktop icon, 256 x 256, written as gloomfall.png beside the
+// game's other files rather than under gfx/.
+Canvas MakeIcon(const Lettering&);

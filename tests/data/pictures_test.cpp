@@ -227,3 +227,24 @@ TEST(Pictures, HelpPanelIsDarkBehindBrightLettering) {
   EXPECT_GT(dark_opaque, 25000);  // the panel behind them
   EXPECT_EQ(p.Alpha(0, 0), 0);    // rounded corners
 }
+
+TEST(Pictures, IconIsAnOpaqueRoundedTileWithTheEnemyInTheMiddle) {
+  Picture p = ReadPicture(DataPath("gloomfall.png"));
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.width, 256);
+  EXPECT_EQ(p.height, 256);
+  EXPECT_EQ(p.color_type, PNG_COLOR_TYPE_RGBA);
+  // Rounded corners are see-through; the tile inside them is solid.
+  for (int c : {0, 255}) {
+    EXPECT_EQ(p.Alpha(c, 0), 0);
+    EXPECT_EQ(p.Alpha(c, 255), 0);
+  }
+  int solid = 0;
+  for (int y = 24; y < 232; ++y)
+    for (int x = 24; x < 232; ++x) solid += p.Alpha(x, y) == 255;
+  EXPECT_EQ(solid, 208 * 208);
+  // The enemy is drawn warm over the violet tunnel: its body is red-dominant
+  // where the tunnel around it is blue-dominant.
+  EXPECT_GT(p.Red(100, 128), p.Blue(100, 128));
+  EXPECT_GT(p.Blue(24, 128), p.Red(24, 128));
+}
