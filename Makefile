@@ -9,7 +9,7 @@ SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
 
-.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz clean
+.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz install package clean
 
 all: run
 
@@ -26,6 +26,18 @@ data: deps $(BUILD)/release/build.ninja
 run: deps $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
 	cd $(BUILD)/release/data && ../game/gloomfall
+
+# The game, its data, launcher, desktop entry and icon under PREFIX
+# (DESTDIR is honoured, for staging).
+PREFIX ?= /usr/local
+install: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
+	cmake --install $(BUILD)/release --prefix $(PREFIX)
+
+# A Debian package of the Release build: $(BUILD)/release/gloomfall_<version>_<arch>.deb
+package: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
+	cd $(BUILD)/release && cpack -G DEB
 
 # The whole suite twice: a plain build, then every test again under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Both run headless.

@@ -10,7 +10,7 @@ PACKAGES=(
   # platform layer, drawing, pictures, fonts, sound
   libsdl2-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libfreetype-dev
   libvorbis-dev libogg-dev
-  # font data copied into the game's data folder
+  # the game's font: copied into the built data folder, linked by an install
   ttf-bitstream-vera
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -20,6 +20,8 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps libx11-dev
   # X core fonts: SDL's message box draws its text with them
   xfonts-base
+  # the Debian package (dependencies from dpkg-shlibdeps) and its desktop entry
+  dpkg-dev desktop-file-utils
 )
 
 missing=()

@@ -19,18 +19,6 @@ std::string OutPath(const std::string& name) {
   return kOut + "/" + name;
 }
 
-// Pixels in a box whose colour passes a test.
-int Count(const Shot& s, int x0, int y0, int x1, int y1, const std::function<bool(int, int, int)>& pred) {
-  int n = 0;
-  for (int y = std::max(0, y0); y < std::min(s.height, y1); ++y)
-    for (int x = std::max(0, x0); x < std::min(s.width, x1); ++x) {
-      uint32_t v = s.at(x, y);
-      n += pred(int(v >> 16), int((v >> 8) & 255), int(v & 255));
-    }
-  return n;
-}
-bool White(int r, int g, int b) { return r > 235 && g > 235 && b > 235; }
-
 class Game : public ::testing::Test {
  protected:
   void Start(const std::string& data_dir = GLOOMFALL_DATA_DIR) {
@@ -42,12 +30,7 @@ class Game : public ::testing::Test {
     ASSERT_FALSE(window_.empty()) << "no window named gloomfall";
     game_->xdo("mousemove --window " + window_ + " 400 300");
     game_->xdo("windowfocus --sync " + window_);
-    // Start-up loads and decodes everything first; wait for the title's name.
-    for (int waited = 0; waited < 15000; waited += 100) {
-      Shot s = Screenshot(x_.display(), window_);
-      if (!s.empty() && Count(s, 150, 120, 520, 190, White) > 400) break;
-      SleepMs(100);
-    }
+    WaitForTitle(x_.display(), window_);
     SleepMs(200);
   }
   Shot Snap(const std::string& name) {
@@ -88,6 +71,12 @@ TEST_F(Game, StartsWithTheTitleScreenInAn800By600Window) {
   int clear = int(s.at(5, 595));
   int inked = Count(s, 220, 330, 580, 470, [&](int r, int g, int b) { return ((r << 16) | (g << 8) | b) != clear; });
   EXPECT_GT(inked, 2000) << "the help picture";
+  // The window carries the game's icon, pixel for pixel.
+  std::vector<uint32_t> icon = WindowIcon(x_.display(), std::stoul(window_));
+  ASSERT_GE(icon.size(), 2u) << "no window icon";
+  EXPECT_EQ(icon[0], 256u);
+  EXPECT_EQ(icon[1], 256u);
+  EXPECT_TRUE(icon == IconFromPng(std::string(GLOOMFALL_DATA_DIR) + "/gloomfall.png"));
 }
 
 TEST_F(Game, EscapeHeldOnTheTitleQuitsWithStatusZeroWithinTwoSeconds) {
@@ -187,14 +176,15 @@ TEST_F(Game, AMissingFontShowsTheBoxAndTheGameGoesOnWithTheDefaultFont) {
   EXPECT_EQ(game_->WaitExit(3000), 0);
 }
 
-TEST_F(Game, GarbageInAPictureAnEffectAndTheMusicIsSurvived) {
+TEST_F(Game, GarbageInAPictureAnEffectTheMusicAndTheIconIsSurvived) {
   std::string data = OutPath("data_with_garbage");
   ASSERT_TRUE(CopyTree(GLOOMFALL_DATA_DIR, data));
-  for (const char* f : {"gfx/vihu1.png", "sfx/playershoot.ogg", "song3.ogg"}) {
+  for (const char* f : {"gfx/vihu1.png", "sfx/playershoot.ogg", "song3.ogg", "gloomfall.png"}) {
     std::ofstream out(data + "/" + f, std::ios::binary | std::ios::trunc);
     for (int i = 0; i < 5000; ++i) out.put(char((i * 7919 + 13) & 255));
   }
   Start(data);
+  EXPECT_TRUE(WindowIcon(x_.display(), std::stoul(window_)).empty()) << "a broken icon sets none";
   game_->xdo("key space");
   game_->xdo("keydown w");
   game_->xdo("mousedown 1");

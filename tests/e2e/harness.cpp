@@ -2,6 +2,7 @@
 // dependency script installs (Xvfb, xdotool, xwd).
 #include "tests/e2e/harness.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -68,15 +69,16 @@ XServer::~XServer() {
   }
 }
 
-GameProcess::GameProcess(const XServer& x, const std::string& data_dir, const std::string& audio_file)
+GameProcess::GameProcess(const XServer& x, const std::string& folder, const std::string& audio_file,
+                         const std::string& program)
     : display_(x.display()) {
   pid_ = fork();
   if (pid_ == 0) {
-    if (chdir(data_dir.c_str()) != 0) _exit(126);
+    if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display_.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", audio_file.c_str(), 1);
-    execl(GLOOMFALL_BINARY, "gloomfall", static_cast<char*>(nullptr));
+    execl(program.c_str(), "gloomfall", static_cast<char*>(nullptr));
     _exit(127);
   }
 }
@@ -188,6 +190,40 @@ double Difference(const Shot& a, const Shot& b) {
   size_t diff = 0;
   for (size_t i = 0; i < a.pixels.size(); ++i) diff += a.pixels[i] != b.pixels[i];
   return double(diff) / double(a.pixels.size());
+}
+
+std::vector<uint32_t> IconFromPng(const std::string& path) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&img, path.c_str())) return {};
+  img.format = PNG_FORMAT_ARGB;
+  std::vector<uint8_t> argb(PNG_IMAGE_SIZE(img));
+  if (!png_image_finish_read(&img, nullptr, argb.data(), 0, nullptr)) return {};
+  std::vector<uint32_t> icon = {img.width, img.height};
+  for (size_t i = 0; i < argb.size(); i += 4)
+    icon.push_back(uint32_t(argb[i]) << 24 | uint32_t(argb[i + 1]) << 16 | uint32_t(argb[i + 2]) << 8 | argb[i + 3]);
+  return icon;
+}
+
+int Count(const Shot& s, int x0, int y0, int x1, int y1, const std::function<bool(int, int, int)>& pred) {
+  int n = 0;
+  for (int y = std::max(0, y0); y < std::min(s.height, y1); ++y)
+    for (int x = std::max(0, x0); x < std::min(s.width, x1); ++x) {
+      uint32_t v = s.at(x, y);
+      n += pred(int(v >> 16), int((v >> 8) & 255), int(v & 255));
+    }
+  return n;
+}
+
+bool White(int r, int g, int b) { return r > 235 && g > 235 && b > 235; }
+
+bool WaitForTitle(const std::string& display, const std::string& window_id, int timeout_ms) {
+  for (int waited = 0; waited < timeout_ms; waited += 100) {
+    Shot s = Screenshot(display, window_id);
+    if (!s.empty() && Count(s, 150, 120, 520, 190, White) > 400) return true;
+    SleepMs(100);
+  }
+  return false;
 }
 
 std::vector<int16_t> ReadAudio(const std::string& path) {

@@ -3,6 +3,7 @@
 // xwd for screenshots and SDL's disk audio driver for what it plays.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -36,11 +37,19 @@ Shot Screenshot(const std::string& display, const std::string& window_id = "");
 bool WritePng(const Shot& shot, const std::string& path);
 // Fraction of pixels that differ between two shots of the same size.
 double Difference(const Shot& a, const Shot& b);
+// Pixels in a box whose colour passes a test.
+int Count(const Shot& s, int x0, int y0, int x1, int y1, const std::function<bool(int, int, int)>& pred);
+bool White(int r, int g, int b);
+// Waits until the title screen shows the game's name in the window (start-up
+// loads and decodes everything first); false on time-out.
+bool WaitForTitle(const std::string& display, const std::string& window_id, int timeout_ms = 15000);
 
-// The game running under an X server, from a data folder.
+// The game running under an X server, started in a folder: the built game
+// from its data folder, or an installed launcher from anywhere.
 class GameProcess {
  public:
-  GameProcess(const XServer& x, const std::string& data_dir, const std::string& audio_file);
+  GameProcess(const XServer& x, const std::string& folder, const std::string& audio_file,
+              const std::string& program = GLOOMFALL_BINARY);
   ~GameProcess();
   bool running();
   // Waits up to timeout_ms for the process to end; returns its exit status,
@@ -67,3 +76,9 @@ bool CopyTree(const std::string& from, const std::string& to);
 // Asks a window to close the way a window manager's close box does
 // (a WM_DELETE_WINDOW client message).
 bool RequestClose(const std::string& display, unsigned long window);
+// The window's _NET_WM_ICON: width, height, then ARGB pixels row by row
+// (empty when it has none).
+std::vector<uint32_t> WindowIcon(const std::string& display, unsigned long window);
+// A PNG file in the same layout as WindowIcon, to compare the two (empty when
+// the file is no picture).
+std::vector<uint32_t> IconFromPng(const std::string& path);
