@@ -5,6 +5,7 @@
 #   <prefix>/share/gloomfall/               the data folder the game runs in
 #   <prefix>/share/applications/gloomfall.desktop
 #   <prefix>/share/icons/hicolor/256x256/apps/gloomfall.png
+#   <prefix>/share/man/man6/gloomfall.6
 #
 # The font is not copied: VeraMono.ttf in the data folder is a link to the
 # system's ttf-bitstream-vera, which the package depends on. Without it the
@@ -29,6 +30,7 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/gloomfall DESTINATION ${CMAKE_INS
 
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/gloomfall.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${GLOOMFALL_DATA_DIR}/gloomfall.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/gloomfall.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
 # `make package`: a Debian package for /usr. Its dependencies are worked out
 # from the libraries the game links (dpkg-shlibdeps), plus the font.

@@ -58,7 +58,7 @@ void ExpectInstalledTree(const fs::path& prefix) {
   for (const char* file : {"share/gloomfall/gfx/help.png", "share/gloomfall/gfx/mushroom.png",
                            "share/gloomfall/sfx/playershoot.ogg", "share/gloomfall/song3.ogg",
                            "share/gloomfall/gloomfall.png", "share/applications/gloomfall.desktop",
-                           "share/icons/hicolor/256x256/apps/gloomfall.png"}) {
+                           "share/icons/hicolor/256x256/apps/gloomfall.png", "share/man/man6/gloomfall.6"}) {
     SCOPED_TRACE(file);
     EXPECT_TRUE(fs::is_regular_file(prefix / file));
   }
