@@ -45,17 +45,21 @@ XServer::XServer() {
       int devnull = open("/dev/null", O_WRONLY);
       dup2(devnull, 1);
       dup2(devnull, 2);
-      execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      // -noreset: by default the server starts over whenever its last client
+      // leaves and refuses whoever connects meanwhile; a probe that opens and
+      // closes the display just before the game connects is enough for that.
+      execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);
     }
+    // The socket appears before the server takes clients: wait for an answer.
     for (int i = 0; i < 100; ++i) {
-      if (fs::exists(sock)) return;
       int st;
       if (waitpid(pid_, &st, WNOHANG) == pid_) break;  // lost a race for the number
+      if (fs::exists(sock) && DisplayAnswers(display_)) return;
       SleepMs(50);
     }
-    if (fs::exists(sock)) return;
+    if (fs::exists(sock) && DisplayAnswers(display_)) return;
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;

@@ -73,6 +73,9 @@ void SleepMs(int ms);
 // Copies a folder (used to make a damaged copy of the data).
 bool CopyTree(const std::string& from, const std::string& to);
 
+// Whether an X client can connect to the display.
+bool DisplayAnswers(const std::string& display);
+
 // Asks a window to close the way a window manager's close box does
 // (a WM_DELETE_WINDOW client message).
 bool RequestClose(const std::string& display, unsigned long window);

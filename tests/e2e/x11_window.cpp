@@ -1,11 +1,19 @@
-// What a window manager would do with the game's window, without one: send
-// it the close box's WM_DELETE_WINDOW message, and read the icon it offers.
+// Talking to the test's X server directly: whether it takes clients yet, and
+// what a window manager would do with the game's window without one (send
+// the close box's WM_DELETE_WINDOW message, read the icon it offers).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <string>
 
 #include "tests/e2e/harness.h"
+
+bool DisplayAnswers(const std::string& display) {
+  Display* d = XOpenDisplay(display.c_str());
+  if (!d) return false;
+  XCloseDisplay(d);
+  return true;
+}
 
 bool RequestClose(const std::string& display, unsigned long window) {
   Display* d = XOpenDisplay(display.c_str());
