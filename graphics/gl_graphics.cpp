@@ -148,6 +148,7 @@ void CloseRecord(TGLContextRecord* record) {
                                  [record](const auto& r) { return r.get() == record; }),
                   g_records.end());
 }
+
 // Gives the window AppIcon, whatever the pixmap's format and row padding.
 void ApplyAppIcon(SDL_Window* window) {
   if (!AppIcon || AppIcon->width <= 0 || AppIcon->height <= 0) return;
