@@ -33,9 +33,9 @@ std::shared_ptr<TObject> KeepTicks(int, std::shared_ptr<TObject> data, std::shar
 }  // namespace
 
 TEST_F(Timer, SixtyWaitsAt60HzTakeAbout096Seconds) {
+  int t0 = SystemMillisecs();  // before the timer starts: a slow start does not shorten the count
   auto t = Make(60);
   ASSERT_TRUE(t);
-  int t0 = SystemMillisecs();
   int ticks = 0;
   while (ticks < 60) ticks += WaitTimer(t);
   int elapsed = SystemMillisecs() - t0;
