@@ -4,8 +4,6 @@
 // xvfb-run; Mesa's software renderer does the pixels).
 #include <benchmark/benchmark.h>
 
-#include <png.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +17,7 @@
 #include "graphics/image.h"
 #include "graphics/pixmap.h"
 #include "graphics/pixmap_loader.h"
+#include "graphics/png_test_support.h"
 #include "system/stream.h"
 
 namespace {
@@ -71,34 +70,21 @@ std::vector<uint8_t> LargestPicture(std::string& name) {
 
 std::vector<uint8_t> GeneratedPicture() {
   const int w = 800, h = 600;
-  std::vector<uint8_t> rgb(size_t(w * h * 3));
+  png_test::PngRecipe recipe;
+  recipe.width = w;
+  recipe.height = h;
+  recipe.rows.resize(size_t(w * h * 3));
   uint32_t seed = 12345;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       seed = seed * 1664525u + 1013904223u;
       const int noise = int(seed >> 28);
-      uint8_t* p = &rgb[size_t((y * w + x) * 3)];
+      uint8_t* p = &recipe.rows[size_t((y * w + x) * 3)];
       p[0] = uint8_t((x * 255 / w + noise) & 0xff);
       p[1] = uint8_t((y * 255 / h + noise) & 0xff);
       p[2] = uint8_t(((x ^ y) & 0x3f) + noise);
     }
-  std::vector<uint8_t> out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, size_t n) {
-        auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        v->insert(v->end(), data, data + n);
-      },
-      nullptr);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < h; ++y) png_write_row(png, &rgb[size_t(y * w * 3)]);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
+  return png_test::Encode(recipe);
 }
 
 void DecodeLoop(benchmark::State& state, const std::vector<uint8_t>& bytes, const std::string& name) {
