@@ -10,6 +10,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
 #include <png.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -122,6 +125,57 @@ std::string GameProcess::FindWindow(const std::string& name, int timeout_ms) {
     SleepMs(100);
   }
   return "";
+}
+
+namespace {
+std::string FirstLine(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+}  // namespace
+
+std::string GameProcess::Describe(const std::string& window_id) {
+  std::string out;
+  if (running()) {
+    std::error_code ec;
+    std::string proc = "/proc/" + std::to_string(pid_);
+    for (const auto& task : fs::directory_iterator(proc + "/task", ec)) {
+      // Fields after the name in parentheses: state, ..., utime, stime (ticks).
+      std::string stat = FirstLine(task.path() / "stat");
+      std::istringstream fields(stat.substr(std::min(stat.size(), stat.rfind(')') + 2)));
+      std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+      out += "thread " + task.path().filename().string() + " (" + FirstLine(task.path() / "comm") + "): ";
+      if (f.size() > 12) out += "state " + f[0] + ", cpu " + f[11] + "+" + f[12] + " ticks, ";
+      out += "waits in " + FirstLine(task.path() / "wchan") + "\n";
+    }
+  } else {
+    out += "the game has ended with status " + std::to_string(status_) + "\n";
+  }
+  std::string ids = xdo("search --onlyvisible --name '.'");
+  std::istringstream lines(ids);
+  for (std::string id; std::getline(lines, id);) {
+    std::string name = xdo("getwindowname " + id), geometry = xdo("getwindowgeometry " + id);
+    std::replace(geometry.begin(), geometry.end(), '\n', ' ');
+    out += "window " + id + " '" + name.substr(0, name.find('\n')) + "': " + geometry + "\n";
+  }
+  out += "focus: " + xdo("getwindowfocus");
+  Shot s = Screenshot(display_, window_id);
+  if (s.empty()) {
+    out += "the window gives no screenshot\n";
+  } else {
+    std::map<uint32_t, int> colours;
+    for (uint32_t v : s.pixels) ++colours[v];
+    auto most = std::max_element(colours.begin(), colours.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    char line[160];
+    std::snprintf(line, sizeof line, "the window shows %dx%d, %zu colours, mostly #%06x (%d pixels), %d white\n",
+                  s.width, s.height, colours.size(), unsigned(most->first), most->second,
+                  Count(s, 0, 0, s.width, s.height, White));
+    out += line;
+  }
+  return out;
 }
 
 namespace {

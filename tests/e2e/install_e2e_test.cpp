@@ -86,7 +86,8 @@ void PlayFromAnotherFolder(const fs::path& launcher, const fs::path& prefix) {
   ASSERT_FALSE(window.empty()) << "the installed launcher opened no window";
   game.xdo("mousemove --window " + window + " 400 300");
   game.xdo("windowfocus --sync " + window);
-  EXPECT_TRUE(WaitForTitle(x.display(), window)) << "no title: the game did not find its data";
+  EXPECT_TRUE(WaitForTitle(x.display(), window)) << "no title: the game did not find its data\n"
+                                                 << game.Describe(window);
 
   std::vector<uint32_t> icon = WindowIcon(x.display(), std::stoul(window));
   std::vector<uint32_t> installed = IconFromPng((prefix / "share/icons/hicolor/256x256/apps/gloomfall.png").string());
@@ -94,7 +95,7 @@ void PlayFromAnotherFolder(const fs::path& launcher, const fs::path& prefix) {
   EXPECT_TRUE(icon == installed) << "the window shows the installed icon";
 
   game.xdo("keydown Escape");
-  EXPECT_EQ(game.WaitExit(3000), 0);
+  EXPECT_EQ(game.WaitExit(3000), 0) << game.Describe(window);
   game.xdo("keyup Escape");
 }
 
