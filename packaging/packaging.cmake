@@ -1,36 +1,64 @@
-# Installing gloomfall, and its Debian package.
+# Installing gloomfall, laid out as Debian lays out a game:
 #
-#   <prefix>/bin/gloomfall                  launcher: runs the game from its data
+#   <prefix>/games/gloomfall                launcher: runs the game from its data
 #   <prefix>/libexec/gloomfall/gloomfall    the game itself
-#   <prefix>/share/gloomfall/               the data folder the game runs in
+#   <prefix>/share/games/gloomfall/         the data folder the game runs in
 #   <prefix>/share/applications/gloomfall.desktop
 #   <prefix>/share/icons/hicolor/256x256/apps/gloomfall.png
-#   <prefix>/share/man/man6/gloomfall.6
+#   <prefix>/share/man/man6/gloomfall.6.gz
+#   <prefix>/share/doc/gloomfall/           copyright and changelog.gz
 #
 # The font is not copied: VeraMono.ttf in the data folder is a link to the
 # system's ttf-bitstream-vera, which the package depends on. Without it the
 # game falls back to its own default font.
 include(GNUInstallDirs)
 
+set(GLOOMFALL_LAUNCHER_DIR games)
 set(GLOOMFALL_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/gloomfall)
-set(GLOOMFALL_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/gloomfall)
+set(GLOOMFALL_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/games/gloomfall)
+set(GLOOMFALL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/gloomfall)
+set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${packaging_out})
 
 install(TARGETS gloomfall RUNTIME DESTINATION ${GLOOMFALL_GAME_DIR})
 install(DIRECTORY ${GLOOMFALL_DATA_DIR}/ DESTINATION ${GLOOMFALL_SHARE_DIR}
         FILES_MATCHING PATTERN "*.png" PATTERN "*.ogg")
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
-file(CREATE_LINK ${VERA_FONT} ${CMAKE_BINARY_DIR}/packaging/VeraMono.ttf SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/VeraMono.ttf DESTINATION ${GLOOMFALL_SHARE_DIR})
+
+# Under /usr (the package, or /usr/local) the font link is relative, so it
+# holds inside any root the tree is unpacked in. Anywhere else it is absolute,
+# so the installed tree can be moved.
+install(CODE "set(share_dir ${GLOOMFALL_SHARE_DIR})\nset(font ${VERA_FONT})")
+install(CODE [[
+  set(share "${CMAKE_INSTALL_PREFIX}/${share_dir}")
+  if(CMAKE_INSTALL_PREFIX MATCHES "^/usr(/|$)")
+    file(RELATIVE_PATH font "${share}" "${font}")
+  endif()
+  message(STATUS "Linking: $ENV{DESTDIR}${share}/VeraMono.ttf -> ${font}")
+  file(MAKE_DIRECTORY "$ENV{DESTDIR}${share}")
+  file(CREATE_LINK "${font}" "$ENV{DESTDIR}${share}/VeraMono.ttf" SYMBOLIC)
+]])
 
 # The launcher finds the game and the data relative to its own folder.
-file(RELATIVE_PATH BIN_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${GLOOMFALL_SHARE_DIR})
-file(RELATIVE_PATH BIN_TO_GAME /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${GLOOMFALL_GAME_DIR}/gloomfall)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/gloomfall.sh.in ${CMAKE_BINARY_DIR}/packaging/gloomfall @ONLY)
-install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/gloomfall DESTINATION ${CMAKE_INSTALL_BINDIR})
+file(RELATIVE_PATH BIN_TO_DATA /prefix/${GLOOMFALL_LAUNCHER_DIR} /prefix/${GLOOMFALL_SHARE_DIR})
+file(RELATIVE_PATH BIN_TO_GAME /prefix/${GLOOMFALL_LAUNCHER_DIR} /prefix/${GLOOMFALL_GAME_DIR}/gloomfall)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/gloomfall.sh.in ${packaging_out}/gloomfall @ONLY)
+install(PROGRAMS ${packaging_out}/gloomfall DESTINATION ${GLOOMFALL_LAUNCHER_DIR})
 
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/gloomfall.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${GLOOMFALL_DATA_DIR}/gloomfall.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/gloomfall.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The manual page and the changelog go in gzipped, without a name or a time
+# stamp in the header, so the package comes out the same every time.
+find_program(GZIP gzip REQUIRED)
+foreach(doc gloomfall.6 changelog)
+  add_custom_command(OUTPUT ${packaging_out}/${doc}.gz
+    COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_LIST_DIR}/${doc} > ${packaging_out}/${doc}.gz
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${doc}
+    VERBATIM)
+endforeach()
+add_custom_target(packaging_docs ALL DEPENDS ${packaging_out}/gloomfall.6.gz ${packaging_out}/changelog.gz)
+install(FILES ${packaging_out}/gloomfall.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${packaging_out}/changelog.gz DESTINATION ${GLOOMFALL_DOC_DIR})
 
 # `make package`: a Debian package for /usr. Its dependencies are worked out
 # from the libraries the game links (dpkg-shlibdeps), plus the font.
@@ -41,7 +69,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "2D arcade shooter paced by a 130 bpm beat
 set(CPACK_PACKAGE_DESCRIPTION "Walk with W, A, S and D, aim with the mouse and fire at waves of
 enemies that come with the music. Every 16 beats a new stage zooms in through
 a tunnel of older layers, with a new colour and a bigger wave.")
-set(CPACK_PACKAGE_CONTACT "gloomfall maintainers <maintainers@users.noreply.c-seed-12fa7801.example>")
+set(CPACK_PACKAGE_CONTACT "gloomfall maintainers <maintainers@gloomfall.invalid>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

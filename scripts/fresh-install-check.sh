@@ -2,7 +2,8 @@
 # Installs a gloomfall .deb on a fresh, minimal Debian (made with debootstrap
 # in a scratch folder) with `apt-get install ./gloomfall_*.deb`, then plays it
 # there: the title must come up on an Xvfb of the host and Escape must end it
-# with status 0. Needs root and Debian's mirror; takes a minute or two.
+# with status 0. Needs root and the Debian mirror this machine's apt uses;
+# takes a minute or two.
 #
 #   scripts/fresh-install-check.sh build/release/gloomfall_1.0.0_amd64.deb
 set -euo pipefail
@@ -13,6 +14,10 @@ for tool in debootstrap Xvfb xdotool xwd; do
   command -v "$tool" >/dev/null || { echo "fresh-install-check: $tool is missing" >&2; exit 1; }
 done
 suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+# The mirror is the one this machine's apt already uses for that suite.
+mirror=$(apt-get indextargets --format '$(REPO_URI)' 'Created-By: Packages' 'Origin: Debian' \
+  "Codename: $suite" 'Component: main' 2>/dev/null | head -n 1)
+[ -n "$mirror" ] || { echo "fresh-install-check: apt knows no Debian mirror for $suite (run apt-get update?)" >&2; exit 1; }
 root=$(mktemp -d /tmp/gloomfall-fresh.XXXXXX)
 display=":$((200 + $$ % 100))"
 xpid=""
@@ -25,7 +30,7 @@ cleanup() {
 trap cleanup EXIT
 
 echo "fresh-install-check: a minimal $suite in $root"
-debootstrap --variant=minbase "$suite" "$root" http://deb.debian.org/debian >"$root.log" 2>&1 ||
+debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.log" 2>&1 ||
   { cat "$root.log" >&2; exit 1; }
 rm -f "$root.log"
 cp /etc/resolv.conf "$root/etc/"
@@ -44,7 +49,8 @@ mkdir -p "$root/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 
 echo "fresh-install-check: gloomfall, started from /root"
-timeout 120 chroot "$root" /bin/sh -c "cd /root && DISPLAY=$display SDL_AUDIODRIVER=dummy gloomfall" &
+# /usr/games is on a player's path, as Debian sets it for users (root's has none).
+timeout 120 chroot "$root" /bin/sh -c "cd /root && PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games DISPLAY=$display SDL_AUDIODRIVER=dummy gloomfall" &
 game=$!
 window=""
 for _ in $(seq 100); do

@@ -20,8 +20,8 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps libx11-dev
   # X core fonts: SDL's message box draws its text with them
   xfonts-base
-  # the Debian package (dependencies from dpkg-shlibdeps) and its desktop entry
-  dpkg-dev desktop-file-utils
+  # the Debian package (dependencies from dpkg-shlibdeps), its desktop entry, its checker
+  dpkg-dev desktop-file-utils lintian
 )
 
 missing=()

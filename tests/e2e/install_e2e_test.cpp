@@ -50,24 +50,25 @@ std::string ReadText(const std::string& path) {
 
 // What every installed tree holds under its prefix.
 void ExpectInstalledTree(const fs::path& prefix) {
-  for (const char* file : {"bin/gloomfall", "libexec/gloomfall/gloomfall"}) {
+  for (const char* file : {"games/gloomfall", "libexec/gloomfall/gloomfall"}) {
     SCOPED_TRACE(file);
     EXPECT_TRUE(fs::is_regular_file(prefix / file));
     EXPECT_TRUE((fs::status(prefix / file).permissions() & fs::perms::others_exec) != fs::perms::none);
   }
-  for (const char* file : {"share/gloomfall/gfx/help.png", "share/gloomfall/gfx/mushroom.png",
-                           "share/gloomfall/sfx/playershoot.ogg", "share/gloomfall/song3.ogg",
-                           "share/gloomfall/gloomfall.png", "share/applications/gloomfall.desktop",
-                           "share/icons/hicolor/256x256/apps/gloomfall.png", "share/man/man6/gloomfall.6"}) {
+  for (const char* file : {"share/games/gloomfall/gfx/help.png", "share/games/gloomfall/gfx/mushroom.png",
+                           "share/games/gloomfall/sfx/playershoot.ogg", "share/games/gloomfall/song3.ogg",
+                           "share/games/gloomfall/gloomfall.png", "share/applications/gloomfall.desktop",
+                           "share/icons/hicolor/256x256/apps/gloomfall.png", "share/man/man6/gloomfall.6.gz",
+                           "share/doc/gloomfall/copyright", "share/doc/gloomfall/changelog.gz"}) {
     SCOPED_TRACE(file);
     EXPECT_TRUE(fs::is_regular_file(prefix / file));
   }
   // The font is the system's, linked rather than copied.
-  fs::path font = prefix / "share/gloomfall/VeraMono.ttf";
+  fs::path font = prefix / "share/games/gloomfall/VeraMono.ttf";
   EXPECT_TRUE(fs::is_symlink(font));
   EXPECT_TRUE(fs::is_regular_file(font)) << "the link leads to the font";
   // Only the game's files: nothing of the build or the tests comes along.
-  EXPECT_FALSE(fs::exists(prefix / "share/gloomfall/VeraMono-COPYRIGHT.txt"));
+  EXPECT_FALSE(fs::exists(prefix / "share/games/gloomfall/VeraMono-COPYRIGHT.txt"));
   EXPECT_FALSE(fs::exists(prefix / "lib"));
   EXPECT_FALSE(fs::exists(prefix / "include"));
 }
@@ -121,7 +122,7 @@ TEST(Install, InstalledLauncherPlaysFromAnyFolderAndQuitsWithEscape) {
   EXPECT_NE(text.find("\nIcon=gloomfall\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\nCategories=Game;"), std::string::npos) << text;
 
-  PlayFromAnotherFolder(fs::path(prefix.path()) / "bin/gloomfall", prefix.path());
+  PlayFromAnotherFolder(fs::path(prefix.path()) / "games/gloomfall", prefix.path());
 }
 
 TEST(Install, MovedInstallStillFindsItsDataAndAMissingDataFolderIsSaid) {
@@ -133,17 +134,17 @@ TEST(Install, MovedInstallStillFindsItsDataAndAMissingDataFolderIsSaid) {
   ASSERT_EQ(status, 0);
 
   // The launcher reaches the game through a link in another folder, as
-  // ~/bin/gloomfall -> <prefix>/bin/gloomfall would.
+  // ~/bin/gloomfall -> <prefix>/games/gloomfall would.
   TempDir links("links");
   fs::path moved = fs::path(prefix.path()) / "moved";
   fs::create_directories(moved);
-  for (const char* dir : {"bin", "libexec", "share"}) fs::rename(fs::path(prefix.path()) / dir, moved / dir);
-  fs::create_symlink(moved / "bin/gloomfall", fs::path(links.path()) / "gloomfall");
+  for (const char* dir : {"games", "libexec", "share"}) fs::rename(fs::path(prefix.path()) / dir, moved / dir);
+  fs::create_symlink(moved / "games/gloomfall", fs::path(links.path()) / "gloomfall");
   PlayFromAnotherFolder(fs::path(links.path()) / "gloomfall", moved);
 
   // Without its data the launcher says so and fails, instead of opening a
   // window full of nothing.
-  fs::remove_all(moved / "share/gloomfall");
+  fs::remove_all(moved / "share/games/gloomfall");
   std::string said = Shell("cd / && " + Quote(links.path() + "/gloomfall") + " 2>&1", &status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(said.find("gloomfall: the game's data is missing"), std::string::npos) << said;
@@ -176,10 +177,16 @@ TEST(Package, DebianPackageHasTheRuntimeDependenciesInstallsAndPlays) {
     EXPECT_TRUE(listed) << depends;
   }
   std::string contents = Shell("dpkg-deb -c " + Quote(deb), &status);
-  EXPECT_NE(contents.find("./usr/share/gloomfall/VeraMono.ttf -> /usr/share/fonts/truetype/ttf-bitstream-vera/"
+  EXPECT_NE(contents.find("./usr/share/games/gloomfall/VeraMono.ttf -> ../../fonts/truetype/ttf-bitstream-vera/"
                           "VeraMono.ttf"),
             std::string::npos)
       << contents;
+
+  // Debian's own checker finds nothing to say (its note about running as
+  // root goes to standard error).
+  std::string said = Shell("lintian --fail-on error,warning " + Quote(deb) + " 2>/dev/null", &status);
+  EXPECT_EQ(status, 0) << said;
+  EXPECT_EQ(said, "");
 
   // Installed with dpkg into a scratch root (the game's dependencies are the
   // host's, so they are not asked of the empty root). Without root, dpkg
@@ -199,6 +206,10 @@ TEST(Package, DebianPackageHasTheRuntimeDependenciesInstallsAndPlays) {
     log = Shell("dpkg-deb -x " + Quote(deb) + " " + Quote(root.string()) + " 2>&1", &status);
     ASSERT_EQ(status, 0) << log;
   }
+  // The font package the game depends on is the host's, here as in the root.
+  fs::path font = root / "usr/share/fonts/truetype/ttf-bitstream-vera/VeraMono.ttf";
+  fs::create_directories(font.parent_path());
+  fs::create_symlink("/usr/share/fonts/truetype/ttf-bitstream-vera/VeraMono.ttf", font);
   ExpectInstalledTree(root / "usr");
-  PlayFromAnotherFolder(root / "usr/bin/gloomfall", root / "usr");
+  PlayFromAnotherFolder(root / "usr/games/gloomfall", root / "usr");
 }
