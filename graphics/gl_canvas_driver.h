@@ -65,6 +65,10 @@ struct TGLCanvasState {
 };
 extern TGLCanvasState g_gl_canvas;
 
+// Sends the point (x, y) through the driver's current matrix, moved by
+// (tx, ty) and then by offset on both axes, as a GL vertex.
+void GLTransformedVertex(float x, float y, float tx, float ty, float offset = 0.0f);
+
 // Flip(1) pacing where vertical sync is not honoured (Xvfb, many remote and
 // virtual displays, drivers that ignore the swap interval): there a game that
 // moves once per frame would run at thousands of frames per second. Vsync
