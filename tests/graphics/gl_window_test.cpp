@@ -256,6 +256,25 @@ TEST_F(GLWindow, Flip1IsPacedToTheRefreshRateWhereVSyncIsNotHonoured) {
   EXPECT_LT(SystemMillisecs() - t0, 30 * 1000 / hertz / 2);
 }
 
+TEST_F(GLWindow, OnADisplayFasterThan60HzFlip1StillShows60FramesASecond) {
+  // The clock starts before the first Flip(1), which starts the pace (or,
+  // after earlier tests' frames, is late and shown at once); 120 more follow.
+  SetRefreshRateSource([] { return 144; });
+  Flip(0);
+  const int sends = GLSwapIntervalSends();
+  const int t0 = SystemMillisecs();
+  for (int i = 0; i < 121; ++i) {
+    Cls();
+    Flip(1);
+  }
+  const int elapsed = SystemMillisecs() - t0;
+  SetRefreshRateSource(nullptr);
+  EXPECT_TRUE(GLFlipPaced());
+  EXPECT_GE(elapsed, 2000);
+  // Paced, and still presented with vsync: the interval went from 0 to 1 once.
+  EXPECT_EQ(GLSwapIntervalSends(), sends + 1);
+}
+
 TEST_F(GLWindow, GraphicsModesComeFromTheDisplay) {
   const auto& modes = GraphicsModes();
   ASSERT_FALSE(modes.empty());
