@@ -119,6 +119,23 @@ TEST_F(AudioDrivers, MissingFileGivesNoSoundAndPlayingItDoesNothing) {
   EXPECT_EQ(ChannelPlaying(nullptr), 0);
 }
 
+TEST(AudioDriversFresh, ADriverMadeBeforeAnySoundIsStillFoundBeforeTheBuiltInOnes) {
+  // In a fresh copy of this program, where the audio module has not started.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        CountingDriver mine("Korvane", 1);
+        const std::vector<std::string> names = ::AudioDrivers();
+        const bool chosen = SetAudioDriver("Korvane") == 1 && CurrentAudioDriver() == &mine;
+        ShutdownAudioDriver();
+        std::exit(chosen && mine.startups == 1 &&
+                          names == std::vector<std::string>{"Korvane", "Korvane", "Korvane Multimedia", "Null"}
+                      ? 0
+                      : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {
  public:
