@@ -119,6 +119,8 @@ void TGLCanvasDriver::ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g) 
 }
 
 void TGLCanvasDriver::Flip(int sync) {
+  // Until the pace starts, each Flip(1) looks for a reason to start it:
+  // before presenting, a display faster than the game; after, missing vsync.
   const bool unpaced = sync && !g_pacer.paced;
   const int hertz = unpaced ? RefreshRate() : 0;
   if (unpaced) g_pacer.BeforeFlip(Millisecs(), hertz);
