@@ -9,7 +9,6 @@
 #include "audio/korvane_driver.h"
 
 namespace {
-TAudioDriver* g_drivers = nullptr;
 TAudioDriver* g_current = nullptr;
 TAudioDriver* g_null = nullptr;
 bool g_module_starting = false;
@@ -55,20 +54,10 @@ std::shared_ptr<TSound> TSound::Load(const TAudioUrl& url, int flags) {
 
 // ---- drivers ----
 
-TAudioDriver::TAudioDriver() {
-  // Built-in drivers first, so one made by hand (a test's) is found before them.
-  StartAudioModule();
-  _succ = g_drivers;
-  g_drivers = this;
-}
+// Built-in drivers first, so one made by hand (a test's) is found before them.
+TAudioDriver::TAudioDriver() : TRegistered<TAudioDriver>(StartAudioModule) {}
 
 TAudioDriver::~TAudioDriver() {
-  for (TAudioDriver** link = &g_drivers; *link; link = &(*link)->_succ) {
-    if (*link == this) {
-      *link = _succ;
-      break;
-    }
-  }
   if (g_current == this) g_current = this == g_null ? nullptr : g_null;
   if (g_null == this) g_null = nullptr;
 }
@@ -92,7 +81,7 @@ int SetAudioDriver(const std::string& name) {
   StartAudioModule();
   if (g_current) g_current->Shutdown();
   g_current = g_null;
-  for (TAudioDriver* driver = g_drivers; driver; driver = driver->_succ) {
+  for (TAudioDriver* driver = TAudioDriver::First(); driver; driver = driver->Next()) {
     if (!SameNameAZ(driver->Name(), name)) continue;
     if (!driver->Startup()) return 0;
     g_current = driver;
@@ -104,7 +93,7 @@ int SetAudioDriver(const std::string& name) {
 std::vector<std::string> AudioDrivers() {
   StartAudioModule();
   std::vector<std::string> names;
-  for (TAudioDriver* driver = g_drivers; driver && names.size() < 100; driver = driver->_succ) {
+  for (TAudioDriver* driver = TAudioDriver::First(); driver && names.size() < 100; driver = driver->Next()) {
     names.push_back(driver->Name());
   }
   return names;
@@ -112,7 +101,7 @@ std::vector<std::string> AudioDrivers() {
 
 int AudioDriverExists(const std::string& name) {
   StartAudioModule();
-  for (TAudioDriver* driver = g_drivers; driver; driver = driver->_succ) {
+  for (TAudioDriver* driver = TAudioDriver::First(); driver; driver = driver->Next()) {
     if (SameNameAZ(driver->Name(), name)) return 1;
   }
   return 0;

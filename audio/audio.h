@@ -10,6 +10,7 @@
 
 #include "audio/audio_sample.h"
 #include "audio/sample_loader.h"
+#include "system/registry.h"
 
 // Sound flag: the sound loops.
 constexpr int SOUND_LOOP = 1;
@@ -43,12 +44,10 @@ class TSound : public TObject {
 // An audio back end. Each driver links itself in front of the program-wide
 // registry when constructed (and unlinks itself when destroyed), so the
 // newest is found first. The base driver is the silent "Null" driver.
-class TAudioDriver : public TObject {
+class TAudioDriver : public TObject, public TRegistered<TAudioDriver> {
  public:
   TAudioDriver();
   ~TAudioDriver() override;
-  TAudioDriver(const TAudioDriver&) = delete;
-  TAudioDriver& operator=(const TAudioDriver&) = delete;
 
   virtual std::string Name();
   virtual int Startup();   // 1 on success
@@ -56,8 +55,6 @@ class TAudioDriver : public TObject {
   virtual std::shared_ptr<TSound> CreateSound(const std::shared_ptr<TAudioSample>& sample, int flags);
   virtual std::shared_ptr<TChannel> AllocChannel();
   virtual std::shared_ptr<TSound> LoadSound(const TAudioUrl& url, int flags);
-
-  TAudioDriver* _succ = nullptr;
 };
 
 // The current driver, chosen on first use: "Korvane", or "Null" when that

@@ -4,27 +4,11 @@
 #include "audio/sample_loader.h"
 
 namespace {
-TAudioSampleLoader* g_loaders = nullptr;
-
 void StartSampleLoaders() {
   static TAudioSampleLoaderOGG ogg;
   static TAudioSampleLoaderWAV wav;
 }
 }  // namespace
-
-TAudioSampleLoader::TAudioSampleLoader() {
-  _succ = g_loaders;
-  g_loaders = this;
-}
-
-TAudioSampleLoader::~TAudioSampleLoader() {
-  for (TAudioSampleLoader** link = &g_loaders; *link; link = &(*link)->_succ) {
-    if (*link == this) {
-      *link = _succ;
-      break;
-    }
-  }
-}
 
 std::shared_ptr<TAudioSample> LoadAudioSample(const TAudioUrl& url) {
   StartSampleLoaders();
@@ -33,7 +17,7 @@ std::shared_ptr<TAudioSample> LoadAudioSample(const TAudioUrl& url) {
   int start = stream->Pos();
   if (start < 0) RuntimeError("Stream is not seekable");
   std::shared_ptr<TAudioSample> sample;
-  for (TAudioSampleLoader* loader = g_loaders; loader && !sample; loader = loader->_succ) {
+  for (TAudioSampleLoader* loader = TAudioSampleLoader::First(); loader && !sample; loader = loader->Next()) {
     stream->Seek(start);
     try {
       sample = loader->LoadAudioSample(stream);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/audio_sample.h"
+#include "system/registry.h"
 #include "system/stream.h"
 
 // What a sample or sound can be loaded from: a path string, or an object
@@ -23,17 +24,12 @@ struct TAudioUrl {
 // A decoder for one file type. Each loader links itself in front of the
 // program-wide chain when constructed (and unlinks itself when destroyed),
 // so the newest loader is asked first.
-class TAudioSampleLoader {
+class TAudioSampleLoader : public TRegistered<TAudioSampleLoader> {
  public:
-  TAudioSampleLoader();
-  virtual ~TAudioSampleLoader();
-  TAudioSampleLoader(const TAudioSampleLoader&) = delete;
-  TAudioSampleLoader& operator=(const TAudioSampleLoader&) = delete;
+  virtual ~TAudioSampleLoader() = default;
 
   // The decoded sample, or none when the stream is not this loader's kind.
   virtual std::shared_ptr<TAudioSample> LoadAudioSample(const std::shared_ptr<TStream>& stream) = 0;
-
-  TAudioSampleLoader* _succ = nullptr;
 };
 
 class TAudioSampleLoaderOGG : public TAudioSampleLoader {

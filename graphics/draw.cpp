@@ -15,6 +15,14 @@ namespace {
 TCanvasGraphics* Context() { return TCanvasGraphics::Current().get(); }
 TCanvasDriver* Driver() { return TCanvasDriver::Current().get(); }
 
+// Where text drawn at (x, y) starts: the handle goes through the matrix, so
+// the whole line turns and scales about the given point.
+void TextStart(const TCanvasGraphics& c, float x, float y, float& sx, float& sy) {
+  const float hx = c.handle_x, hy = c.handle_y;
+  sx = x + c.origin_x + hx * c.tform_ix + hy * c.tform_iy;
+  sy = y + c.origin_y + hx * c.tform_jx + hy * c.tform_jy;
+}
+
 }  // namespace
 
 void SetColor(int red, int green, int blue) {
@@ -201,9 +209,8 @@ void DrawImageRect(const std::shared_ptr<TImage>& image, float x, float y, float
 void DrawText(const std::u16string& text, float x, float y) {
   TCanvasGraphics* c = Context();
   if (!c) return;
-  const float hx = c->handle_x, hy = c->handle_y;
-  const float sx = x + c->origin_x + hx * c->tform_ix + hy * c->tform_iy;
-  const float sy = y + c->origin_y + hx * c->tform_jx + hy * c->tform_jy;
+  float sx = 0.0f, sy = 0.0f;
+  TextStart(*c, x, y, sx, sy);
   std::shared_ptr<TImageFont> font = c->image_font ? c->image_font : TImageFont::Default();
   font->Draw(text, sx, sy, c->tform_ix, c->tform_iy, c->tform_jx, c->tform_jy);
 }
@@ -212,9 +219,9 @@ void DrawText(const std::string& text, float x, float y) {
   TCanvasGraphics* c = Context();
   if (!c) return;
   if (TCanvasDriver* d = Driver()) {
-    const float hx = c->handle_x, hy = c->handle_y;
-    d->NoteText(text, x + c->origin_x + hx * c->tform_ix + hy * c->tform_iy,
-                y + c->origin_y + hx * c->tform_jx + hy * c->tform_jy);
+    float sx = 0.0f, sy = 0.0f;
+    TextStart(*c, x, y, sx, sy);
+    d->NoteText(text, sx, sy);
   }
   DrawText(TextToUTF16(text), x, y);
 }

@@ -65,6 +65,13 @@ class TFreeTypeGlyph : public TGlyph {
   int _x = 0, _y = 0, _w = 0, _h = 0;
 };
 
+// How a rendered glyph's pixels are stored.
+enum class TGlyphPixels {
+  Gray,   // one coverage byte per pixel
+  Mono,   // one bit per pixel, most significant bit first
+  Other,  // anything else FreeType may hand back (LCD, colour): not drawn
+};
+
 // What FreeType hands back for one rendered glyph, in plain numbers, so the
 // glyph-building rules can be exercised without a font file.
 struct TGlyphBitmap {
@@ -73,14 +80,16 @@ struct TGlyphBitmap {
   int width = 0;
   int rows = 0;
   int pitch = 0;     // bytes per row; negative for bottom-up bitmaps
-  bool mono = false; // one bit per pixel, most significant bit first
+  TGlyphPixels pixels = TGlyphPixels::Gray;
   const uint8_t* buffer = nullptr;
   long advance_x = 0;  // 26.6 fixed point
 };
 
 // Builds a glyph from a rendered bitmap for a font of the given ascender and
 // style: placement relative to the top of the line, the coverage as A8, and
-// for FONT_SMOOTH a one-pixel transparent border around it.
+// for FONT_SMOOTH a one-pixel transparent border around it. Pixels it cannot
+// read leave the glyph without a pixmap, but placed and advancing like any
+// other, so the text after it keeps its spacing.
 std::shared_ptr<TFreeTypeGlyph> BuildFreeTypeGlyph(const TGlyphBitmap& bitmap, int ascend,
                                                    int style);
 

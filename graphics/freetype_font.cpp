@@ -56,7 +56,9 @@ std::shared_ptr<TFreeTypeGlyph> BuildFreeTypeGlyph(const TGlyphBitmap& bitmap, i
   glyph->_w = bitmap.width;
   glyph->_h = bitmap.rows;
   glyph->_advance = float(bitmap.advance_x >> 6);
-  if (bitmap.width <= 0 || bitmap.rows < 0 || !bitmap.buffer) return glyph;
+  if (bitmap.width <= 0 || bitmap.rows < 0 || !bitmap.buffer || bitmap.pixels == TGlyphPixels::Other) {
+    return glyph;
+  }
 
   auto pixmap = TPixmap::Create(bitmap.width, bitmap.rows, PF_A8);
   if (!pixmap) return glyph;
@@ -66,7 +68,7 @@ std::shared_ptr<TFreeTypeGlyph> BuildFreeTypeGlyph(const TGlyphBitmap& bitmap, i
     const int stored_row = bitmap.pitch < 0 ? bitmap.rows - 1 - y : y;
     const uint8_t* in = bitmap.buffer + size_t(stored_row) * size_t(stride);
     uint8_t* out = pixmap->PixelPtr(0, y);
-    if (bitmap.mono) {
+    if (bitmap.pixels == TGlyphPixels::Mono) {
       for (int x = 0; x < bitmap.width; ++x) {
         out[x] = (in[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
       }
@@ -108,14 +110,15 @@ std::shared_ptr<TGlyph> TFreeTypeFont::LoadGlyph(int index) {
   if (FT_Load_Glyph(_ft_face, FT_UInt(index + 1), FT_LOAD_RENDER) != 0) return empty;
   const FT_GlyphSlot slot = _ft_face->glyph;
   const FT_Bitmap& bm = slot->bitmap;
-  if (bm.pixel_mode != FT_PIXEL_MODE_GRAY && bm.pixel_mode != FT_PIXEL_MODE_MONO) return empty;
   TGlyphBitmap bitmap;
   bitmap.left = slot->bitmap_left;
   bitmap.top = slot->bitmap_top;
   bitmap.width = int(bm.width);
   bitmap.rows = int(bm.rows);
   bitmap.pitch = bm.pitch;
-  bitmap.mono = bm.pixel_mode == FT_PIXEL_MODE_MONO;
+  bitmap.pixels = bm.pixel_mode == FT_PIXEL_MODE_GRAY   ? TGlyphPixels::Gray
+                  : bm.pixel_mode == FT_PIXEL_MODE_MONO ? TGlyphPixels::Mono
+                                                        : TGlyphPixels::Other;
   bitmap.buffer = bm.buffer;
   bitmap.advance_x = long(slot->advance.x);
   auto glyph = BuildFreeTypeGlyph(bitmap, _ascend, _style);

@@ -1,7 +1,7 @@
 // The OpenGL 2D driver's context operations: wrapping GL contexts in 2D
 // contexts, making them current with a fresh pixel-for-pixel projection,
-// clearing, and presenting. Flip(1) also keeps the game playable where
-// vertical sync is not honoured (TFlipPacer).
+// clearing, and presenting. Flip(1) also keeps the game at its own speed
+// where vertical sync is not honoured or the display is faster (TFlipPacer).
 #include <GL/gl.h>
 
 #include "graphics/gl_canvas_driver.h"
@@ -14,15 +14,22 @@ TGLCanvasState g_gl_canvas;
 
 namespace {
 TFlipPacer g_pacer;
+int (*g_refresh_source)() = nullptr;
+
+int RefreshRate() { return g_refresh_source ? g_refresh_source() : GLDisplayRefreshRate(); }
 }  // namespace
 
 void TFlipPacer::Start(int now, int hertz) {
   paced = true;
-  hertz_ = std::max(1, hertz);
+  hertz_ = std::clamp(hertz, 1, kGameHertz);
   step_ = 1000 / hertz_;
   rem_ = 1000 - step_ * hertz_;
   frac_ = 0;
   due_ = now;
+}
+
+void TFlipPacer::BeforeFlip(int now, int hertz) {
+  if (!paced && hertz > kGameHertz) Start(now, hertz);
 }
 
 void TFlipPacer::AfterFlip(bool interval_taken, int now, int hertz) {
@@ -112,9 +119,14 @@ void TGLCanvasDriver::ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g) 
 }
 
 void TGLCanvasDriver::Flip(int sync) {
+  // Until the pace starts, each Flip(1) looks for a reason to start it:
+  // before presenting, a display faster than the game; after, missing vsync.
+  const bool unpaced = sync && !g_pacer.paced;
+  const int hertz = unpaced ? RefreshRate() : 0;
+  if (unpaced) g_pacer.BeforeFlip(Millisecs(), hertz);
   if (sync && g_pacer.paced) Delay(g_pacer.WaitBeforeFlip(Millisecs()));
   TGLGraphicsDriver::Instance()->Flip(sync);
-  if (sync && !g_pacer.paced) g_pacer.AfterFlip(GLSwapIntervalApplied(), Millisecs(), GLDisplayRefreshRate());
+  if (unpaced && !g_pacer.paced) g_pacer.AfterFlip(GLSwapIntervalApplied(), Millisecs(), hertz);
 }
 
 void TGLCanvasDriver::Cls() { glClear(GL_COLOR_BUFFER_BIT); }
@@ -127,3 +139,5 @@ void TGLCanvasDriver::SetClsColor(int red, int green, int blue) {
 }
 
 bool GLFlipPaced() { return g_pacer.paced; }
+
+void SetRefreshRateSource(int (*source)()) { g_refresh_source = source; }

@@ -28,12 +28,6 @@ void TexturingOff() {
 
 void SendColor() { glColor4ubv(g_gl_canvas.color); }
 
-// The point (x, y) through the driver's matrix, then moved by (tx, ty).
-void Vertex(float x, float y, float tx, float ty, float offset = 0.0f) {
-  const TGLCanvasState& st = g_gl_canvas;
-  glVertex2f(x * st.ix + y * st.iy + tx + offset, x * st.jx + y * st.jy + ty + offset);
-}
-
 uint8_t ClampByte(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
 // Blending forced to BLEND_SOLID for a raw pixel transfer, then put back.
@@ -51,6 +45,11 @@ class SolidBlendScope {
 };
 
 }  // namespace
+
+void GLTransformedVertex(float x, float y, float tx, float ty, float offset) {
+  const TGLCanvasState& st = g_gl_canvas;
+  glVertex2f(x * st.ix + y * st.iy + tx + offset, x * st.jx + y * st.jy + ty + offset);
+}
 
 std::shared_ptr<TImageFrame> TGLCanvasDriver::CreateFrameFromPixmap(
     const std::shared_ptr<TPixmap>& pixmap, int flags) {
@@ -142,18 +141,18 @@ void TGLCanvasDriver::Plot(float x, float y) {
 void TGLCanvasDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
   TexturingOff();
   glBegin(GL_LINES);
-  Vertex(x0, y0, tx, ty, 0.5f);
-  Vertex(x1, y1, tx, ty, 0.5f);
+  GLTransformedVertex(x0, y0, tx, ty, 0.5f);
+  GLTransformedVertex(x1, y1, tx, ty, 0.5f);
   glEnd();
 }
 
 void TGLCanvasDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
   TexturingOff();
   glBegin(GL_QUADS);
-  Vertex(x0, y0, tx, ty);
-  Vertex(x1, y0, tx, ty);
-  Vertex(x1, y1, tx, ty);
-  Vertex(x0, y1, tx, ty);
+  GLTransformedVertex(x0, y0, tx, ty);
+  GLTransformedVertex(x1, y0, tx, ty);
+  GLTransformedVertex(x1, y1, tx, ty);
+  GLTransformedVertex(x0, y1, tx, ty);
   glEnd();
 }
 
@@ -166,7 +165,7 @@ void TGLCanvasDriver::DrawOval(float x0, float y0, float x1, float y1, float tx,
   glBegin(GL_POLYGON);
   for (int i = 0; i < segments; ++i) {
     const double angle = double(i) * 360.0 / double(segments);
-    Vertex(cx + float(CosDeg(angle)) * xr, cy - float(SinDeg(angle)) * yr, tx, ty);
+    GLTransformedVertex(cx + float(CosDeg(angle)) * xr, cy - float(SinDeg(angle)) * yr, tx, ty);
   }
   glEnd();
 }
@@ -177,7 +176,7 @@ void TGLCanvasDriver::DrawPoly(const std::vector<float>& xy, float handle_x, flo
   TexturingOff();
   glBegin(GL_POLYGON);
   for (size_t i = 0; i < xy.size(); i += 2) {
-    Vertex(xy[i] + handle_x, xy[i + 1] + handle_y, origin_x, origin_y);
+    GLTransformedVertex(xy[i] + handle_x, xy[i + 1] + handle_y, origin_x, origin_y);
   }
   glEnd();
 }

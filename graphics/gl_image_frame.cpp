@@ -205,15 +205,14 @@ void TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, float
     glEnable(GL_TEXTURE_2D);
     st.texturing = 1;
   }
-  const float ix = st.ix, iy = st.iy, jx = st.jx, jy = st.jy;
   glBegin(GL_QUADS);
   glTexCoord2f(u0, v0);
-  glVertex2f(x0 * ix + y0 * iy + tx, x0 * jx + y0 * jy + ty);
+  GLTransformedVertex(x0, y0, tx, ty);
   glTexCoord2f(u1, v0);
-  glVertex2f(x1 * ix + y0 * iy + tx, x1 * jx + y0 * jy + ty);
+  GLTransformedVertex(x1, y0, tx, ty);
   glTexCoord2f(u1, v1);
-  glVertex2f(x1 * ix + y1 * iy + tx, x1 * jx + y1 * jy + ty);
+  GLTransformedVertex(x1, y1, tx, ty);
   glTexCoord2f(u0, v1);
-  glVertex2f(x0 * ix + y1 * iy + tx, x0 * jx + y1 * jy + ty);
+  GLTransformedVertex(x0, y1, tx, ty);
   glEnd();
 }

@@ -94,13 +94,14 @@ std::shared_ptr<TGraphics> AttachGraphics(void* widget, int flags) {
 }
 
 void SetGraphics(const std::shared_ptr<TGraphics>& g) {
-  if (!g) {
+  // A closed context has no driver any more: it counts as none.
+  std::shared_ptr<TGraphicsDriver> d = g ? g->Driver() : nullptr;
+  if (!d) {
     if (g_driver && g_graphics) g_driver->SetGraphics(nullptr);
     g_graphics = nullptr;
     ClearSettings();
     return;
   }
-  std::shared_ptr<TGraphicsDriver> d = g->Driver();
   if (d != g_driver) {
     if (g_driver && g_graphics) g_driver->SetGraphics(nullptr);
     g_modes.clear();

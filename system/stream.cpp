@@ -256,23 +256,6 @@ std::shared_ptr<TMemoryStream> CreateMemoryStream(std::vector<uint8_t> bytes) {
 
 // ---------------------------------------------------------------- factories and urls
 
-namespace {
-// Constant-initialised, so factories built during static initialisation in
-// other files find it ready.
-TStreamFactory* g_factories = nullptr;
-}  // namespace
-
-TStreamFactory::TStreamFactory() : _succ(g_factories) { g_factories = this; }
-
-TStreamFactory::~TStreamFactory() {
-  for (TStreamFactory** at = &g_factories; *at; at = &(*at)->_succ) {
-    if (*at == this) {
-      *at = _succ;
-      break;
-    }
-  }
-}
-
 std::shared_ptr<TStream> OpenStream(const std::string& url, int readable, int writeable) {
   std::string protocol;
   std::string path;
@@ -285,7 +268,7 @@ std::shared_ptr<TStream> OpenStream(const std::string& url, int readable, int wr
     }
     path = url.substr(at + 2);
   }
-  for (TStreamFactory* factory = g_factories; factory; factory = factory->_succ) {
+  for (TStreamFactory* factory = TStreamFactory::First(); factory; factory = factory->Next()) {
     if (auto stream = factory->CreateStream(url, protocol, path, readable, writeable)) return stream;
   }
   return nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "system/registry.h"
 #include "system/runtime_error.h"
 
 // The abstract byte stream. Each operation has a usable default so a
@@ -145,19 +146,14 @@ std::shared_ptr<TMemoryStream> CreateMemoryStream(std::vector<uint8_t> bytes);
 // Serves "protocol::path" urls. Each factory links itself in front of the
 // program-wide chain when constructed (and unlinks itself when destroyed),
 // so the newest factory is asked first.
-class TStreamFactory {
+class TStreamFactory : public TRegistered<TStreamFactory> {
  public:
-  TStreamFactory();
-  virtual ~TStreamFactory();
-  TStreamFactory(const TStreamFactory&) = delete;
-  TStreamFactory& operator=(const TStreamFactory&) = delete;
+  virtual ~TStreamFactory() = default;
 
   // Returns a stream for the url, or none to let the next factory try.
   virtual std::shared_ptr<TStream> CreateStream(const std::string& url, const std::string& protocol,
                                                 const std::string& path, int readable,
                                                 int writeable) = 0;
-
-  TStreamFactory* _succ = nullptr;
 };
 
 // Resolves a url into a stream, or none:

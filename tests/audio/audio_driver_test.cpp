@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "audio_test_support.h"
@@ -53,23 +54,28 @@ TEST_F(AudioDrivers, UnknownNameLeavesNullCurrent) {
   EXPECT_EQ(CurrentAudioDriver()->Name(), "Null");
 }
 
-// A driver that never starts, named like one that does.
-class BrokenDriver : public TAudioDriver {
+// A driver that counts its start-ups and starts or not as told.
+class CountingDriver : public TAudioDriver {
  public:
-  std::string Name() override { return "Korvane Capture"; }
+  CountingDriver(std::string name, int starts) : name_(std::move(name)), starts_(starts) {}
+  std::string Name() override { return name_; }
   int Startup() override {
     ++startups;
-    return 0;
+    return starts_;
   }
   int startups = 0;
+
+ private:
+  std::string name_;
+  int starts_;
 };
 
 TEST_F(AudioDrivers, OnlyTheFirstMatchIsTried) {
-  // The working "Korvane Capture" exists once the capture tests ran; either
-  // way the broken one is newer and therefore the only one tried.
-  BrokenDriver broken;
-  EXPECT_EQ(SetAudioDriver("korvane capture"), 0);
+  CountingDriver working("Twin Driver", 1);
+  CountingDriver broken("Twin Driver", 0);  // newer, so found first
+  EXPECT_EQ(SetAudioDriver("twin driver"), 0);
   EXPECT_EQ(broken.startups, 1);
+  EXPECT_EQ(working.startups, 0);
   EXPECT_EQ(CurrentAudioDriver()->Name(), "Null");
 }
 
@@ -113,23 +119,80 @@ TEST_F(AudioDrivers, MissingFileGivesNoSoundAndPlayingItDoesNothing) {
   EXPECT_EQ(ChannelPlaying(nullptr), 0);
 }
 
-TEST_F(AudioDrivers, KorvaneOnTheSdlDeviceMixesInTheBackground) {
-  // CTest runs this with SDL's dummy output, which consumes sound in real time.
-  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+TEST(AudioDriversFresh, ADriverMadeBeforeAnySoundIsStillFoundBeforeTheBuiltInOnes) {
+  // In a fresh copy of this program, where the audio module has not started.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        CountingDriver mine("Korvane", 1);
+        const std::vector<std::string> names = ::AudioDrivers();
+        const bool chosen = SetAudioDriver("Korvane") == 1 && CurrentAudioDriver() == &mine;
+        ShutdownAudioDriver();
+        std::exit(chosen && mine.startups == 1 &&
+                          names == std::vector<std::string>{"Korvane", "Korvane", "Korvane Multimedia", "Null"}
+                      ? 0
+                      : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// Sets an environment variable for one scope and puts back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+// Waits until the channel's sound has played at least `frames` frames.
+int64_t PlayedAfterWaiting(TKorvaneChannel& channel, int64_t frames) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (channel.Position() < frames && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return channel.Position();
+}
+
+TEST_F(AudioDrivers, KorvaneOnTheSdlDeviceMixesInTheBackgroundAndRestartsWhenChosenAgain) {
+  // SDL's dummy output consumes sound in real time.
+  ScopedEnv dummy("SDL_AUDIODRIVER", "dummy");
   ASSERT_EQ(SetAudioDriver("Korvane"), 1);
-  EXPECT_EQ(AudioDriver().Name(), "Korvane");
+  TAudioDriver* korvane = CurrentAudioDriver();
+  EXPECT_EQ(korvane->Name(), "Korvane");
   auto sound = LoadSound(Mono16(Constant(100, 1000)), SOUND_LOOP);
   auto channel = PlaySound(sound);
   ASSERT_NE(channel, nullptr);
-  auto* korvane = dynamic_cast<TKorvaneChannel*>(channel.get());
-  ASSERT_NE(korvane, nullptr);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (korvane->Position() < 4410 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_GE(korvane->Position(), 4410);
+  auto* first = dynamic_cast<TKorvaneChannel*>(channel.get());
+  ASSERT_NE(first, nullptr);
+  EXPECT_GE(PlayedAfterWaiting(*first, 4410), 4410);
   EXPECT_EQ(ChannelPlaying(channel), 1);
-  StopChannel(channel);
+
+  // The same driver again, by its name in lower case: shut down (its sounds
+  // stop), started afresh, and current again.
+  ASSERT_EQ(SetAudioDriver("korvane"), 1);
+  EXPECT_EQ(CurrentAudioDriver(), korvane);
+  EXPECT_EQ(ChannelPlaying(channel), 0);
+  auto again = PlaySound(LoadSound(Mono16(Constant(100, 1000)), SOUND_LOOP));
+  auto* second = dynamic_cast<TKorvaneChannel*>(again.get());
+  ASSERT_NE(second, nullptr);
+  EXPECT_GE(PlayedAfterWaiting(*second, 4410), 4410);
+  EXPECT_EQ(ChannelPlaying(again), 1);
+  StopChannel(again);
   ShutdownAudioDriver();
   EXPECT_EQ(CurrentAudioDriver(), nullptr);
 }

@@ -74,7 +74,7 @@ class RecordingDriver : public TCanvasDriver {
   void SetBlend(int mode) override { Log().push_back({"blend", {float(mode)}}); }
   void SetAlpha(float a) override { Log().push_back({"alpha", {a}}); }
   void SetColor(int r, int g, int b) override { Log().push_back({"color", {float(r), float(g), float(b)}}); }
-  void SetClsColor(int, int, int) override {}
+  void SetClsColor(int r, int g, int b) override { Log().push_back({"cls", {float(r), float(g), float(b)}}); }
   void SetViewport(int x, int y, int w, int h) override {
     Log().push_back({"viewport", {float(x), float(y), float(w), float(h)}});
   }
@@ -337,20 +337,31 @@ TEST_F(DrawState, TextWidthTruncatesAfterEveryGlyph) {
   EXPECT_EQ(TextWidth("abc"), 24);
 }
 
-TEST_F(DrawState, ValidateResendsTheStoredState) {
+TEST_F(DrawState, ValidateResendsTheStoredStateInItsOrder) {
   SetColor(1, 2, 3);
   SetAlpha(0.25f);
   SetBlend(BLEND_LIGHT);
+  SetClsColor(4, 5, 6);
+  SetLineWidth(2);
+  SetTransform(90, 2, 3);
+  SetViewport(7, 8, 9, 10);
   Log().clear();
   TCanvasGraphics::Current()->Validate();
-  auto find = [](const std::string& op) {
-    for (const Call& c : Log())
-      if (c.op == op) return c.a;
-    return std::vector<float>{};
-  };
-  EXPECT_EQ(find("color"), V({1, 2, 3}));
-  EXPECT_EQ(find("alpha"), V({0.25f}));
-  EXPECT_EQ(find("blend"), V({float(BLEND_LIGHT)}));
+  std::vector<std::string> ops;
+  for (const Call& c : Log()) ops.push_back(c.op);
+  // Rotation, then scale: each recomputes and sends the matrix.
+  ASSERT_EQ(ops, (std::vector<std::string>{"blend", "color", "alpha", "cls", "linewidth", "transform",
+                                           "transform", "viewport"}));
+  EXPECT_EQ(Log()[0].a, V({float(BLEND_LIGHT)}));
+  EXPECT_EQ(Log()[1].a, V({1, 2, 3}));
+  EXPECT_EQ(Log()[2].a, V({0.25f}));
+  EXPECT_EQ(Log()[3].a, V({4, 5, 6}));
+  EXPECT_EQ(Log()[4].a, V({2}));
+  for (int i : {5, 6}) {
+    const std::vector<float> expect = {0, -3, 2, 0};  // 90 degrees, scale 2 x 3
+    for (size_t k = 0; k < 4; ++k) EXPECT_NEAR(Log()[size_t(i)].a[k], expect[k], 1e-6) << i << "," << k;
+  }
+  EXPECT_EQ(Log()[7].a, V({7, 8, 9, 10}));
 }
 
 TEST(DrawWithoutGraphics, EveryCallIsHarmless) {

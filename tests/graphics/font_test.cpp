@@ -72,7 +72,7 @@ TEST(FreeTypeGlyph, MonoBitsAreMostSignificantFirstAndPitchIsHonoured) {
   const uint8_t rows[] = {0b10100000, 0b11000000, 0xAA, 0,  // row 0, pitch 4
                           0b01000000, 0b00000001, 0xFF, 0};
   TGlyphBitmap bm;
-  bm.width = 10, bm.rows = 2, bm.pitch = 4, bm.mono = true, bm.buffer = rows, bm.top = 5;
+  bm.width = 10, bm.rows = 2, bm.pitch = 4, bm.pixels = TGlyphPixels::Mono, bm.buffer = rows, bm.top = 5;
   auto g = BuildFreeTypeGlyph(bm, 8, 0);
   auto p = g->Pixels();
   ASSERT_TRUE(p);
@@ -93,7 +93,7 @@ TEST(FreeTypeGlyph, MonoBitsAreMostSignificantFirstAndPitchIsHonoured) {
   EXPECT_EQ(*p->PixelPtr(1, 1), 2);
 }
 
-TEST(FreeTypeGlyph, ASpaceHasAnAdvanceButNoPixels) {
+TEST(FreeTypeGlyph, ASpaceOrUnreadablePixelsHaveAPlaceAndAnAdvanceButNoPixels) {
   TGlyphBitmap bm;
   bm.advance_x = 10 * 64;
   auto g = BuildFreeTypeGlyph(bm, 12, FONT_SMOOTH);
@@ -102,6 +102,23 @@ TEST(FreeTypeGlyph, ASpaceHasAnAdvanceButNoPixels) {
   int x, y, w, h;
   g->GetRect(x, y, w, h);
   EXPECT_EQ(w, 0);  // no border for a glyph without a bitmap
+
+  // Four bytes a pixel (a colour glyph): placed as rendered, without pixels.
+  const std::vector<uint8_t> bgra(6 * 5 * 4, 0xff);
+  bm.left = 2, bm.top = 9, bm.width = 6, bm.rows = 5, bm.pitch = 24;
+  bm.pixels = TGlyphPixels::Other;
+  bm.buffer = bgra.data();
+  bm.advance_x = 7 * 64 + 32;
+  for (int style : {0, FONT_SMOOTH}) {
+    g = BuildFreeTypeGlyph(bm, 12, style);
+    EXPECT_FALSE(g->Pixels());
+    EXPECT_EQ(g->Advance(), 7.0f);
+    g->GetRect(x, y, w, h);
+    EXPECT_EQ(x, 2);
+    EXPECT_EQ(y, 3);  // ascender 12 minus top 9
+    EXPECT_EQ(w, 6);
+    EXPECT_EQ(h, 5);
+  }
 }
 
 class VeraMono : public ::testing::Test {

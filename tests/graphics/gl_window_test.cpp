@@ -256,6 +256,33 @@ TEST_F(GLWindow, Flip1IsPacedToTheRefreshRateWhereVSyncIsNotHonoured) {
   EXPECT_LT(SystemMillisecs() - t0, 30 * 1000 / hertz / 2);
 }
 
+TEST(GLWindowFresh, OnADisplayFasterThan60HzFlip1ShowsNoMoreThan60FramesASecond) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+  // In a fresh copy of this program, so the pace starts with this test's
+  // first Flip(1), whatever earlier tests presented.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        SetRefreshRateSource([] { return 144; });
+        SetGraphicsDriver(TGLCanvasDriver::Instance(), GRAPHICS_BACKBUFFER);
+        if (!OpenGraphics(800, 600, 0, 60, 0)) std::exit(2);
+        const int sends = GLSwapIntervalSends();  // opening flipped with 0
+        const int t0 = SystemMillisecs();
+        int first = 0;
+        for (int i = 0; i < 120; ++i) {
+          Cls();
+          Flip(1);
+          if (i == 0) first = SystemMillisecs() - t0;
+        }
+        const int elapsed = SystemMillisecs() - t0;
+        std::fprintf(stderr, "first frame %d ms, 120 frames %d ms, interval sends %d\n", first, elapsed,
+                     GLSwapIntervalSends() - sends);
+        // Paced from the first frame on, and still presented with vsync.
+        std::exit(first >= 16 && elapsed >= 2000 && GLSwapIntervalSends() == sends + 1 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(GLWindow, GraphicsModesComeFromTheDisplay) {
   const auto& modes = GraphicsModes();
   ASSERT_FALSE(modes.empty());

@@ -17,10 +17,30 @@
 #include "system/input.h"
 
 namespace {
+// The recording driver, also noting the state changes it is sent, in order.
+class NotingDriver : public TRecordingCanvasDriver {
+ public:
+  void SetBlend(int mode) override { Note("Blend"); TRecordingCanvasDriver::SetBlend(mode); }
+  void SetAlpha(float a) override { Note("Alpha"); TRecordingCanvasDriver::SetAlpha(a); }
+  void SetColor(int r, int g, int b) override { Note("Color"); TRecordingCanvasDriver::SetColor(r, g, b); }
+  void SetClsColor(int r, int g, int b) override {
+    Note("ClsColor"); TRecordingCanvasDriver::SetClsColor(r, g, b);
+  }
+  void SetViewport(int x, int y, int w, int h) override {
+    Note("Viewport"); TRecordingCanvasDriver::SetViewport(x, y, w, h);
+  }
+  void SetTransform(float ix, float iy, float jx, float jy) override {
+    Note("Transform"); TRecordingCanvasDriver::SetTransform(ix, iy, jx, jy);
+  }
+  void SetLineWidth(float w) override { Note("LineWidth"); TRecordingCanvasDriver::SetLineWidth(w); }
+  void Note(const char* what) { sent.push_back(what); }
+  std::vector<std::string> sent;
+};
+
 class Graphics : public ::testing::Test {
  protected:
   void SetUp() override {
-    rec = std::make_shared<TRecordingCanvasDriver>();
+    rec = std::make_shared<NotingDriver>();
     SetGraphicsDriver(rec);
   }
   void TearDown() override {
@@ -32,12 +52,14 @@ class Graphics : public ::testing::Test {
     for (const auto& c : rec->calls) ops.push_back(c.op + (c.op == "Flip" ? std::to_string(c.sync) : ""));
     return ops;
   }
-  std::shared_ptr<TRecordingCanvasDriver> rec;
+  std::shared_ptr<NotingDriver> rec;
 };
 
-int g_flip_hooks = 0;
-std::shared_ptr<TObject> CountFlip(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
-  ++g_flip_hooks;
+// How many frames the driver had presented each time FlipHook ran.
+const TRecordingCanvasDriver* g_hooked_driver = nullptr;
+std::vector<int64_t> g_flips_at_hook;
+std::shared_ptr<TObject> NoteFlip(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
+  g_flips_at_hook.push_back(g_hooked_driver->flips);
   return data;
 }
 
@@ -103,7 +125,10 @@ TEST_F(Graphics, ValidateResendsTheStoredStateWhenAContextBecomesCurrentAgain) {
   EXPECT_EQ(GraphicsWidth(), 0);
   rec->state = TRecordedCall{};  // forget what was sent
   rec->Clear();
+  rec->sent.clear();
   SetGraphics(g);
+  EXPECT_EQ(rec->sent, (std::vector<std::string>{"Blend", "Color", "Alpha", "ClsColor", "LineWidth",
+                                                 "Transform", "Transform", "Viewport"}));
   EXPECT_EQ(rec->state.red, 1);
   EXPECT_EQ(rec->state.blue, 3);
   EXPECT_EQ(rec->state.alpha, 0.25f);
@@ -187,20 +212,36 @@ TEST_F(Graphics, CloseGraphicsOfTheCurrentContextLeavesNothingCurrent) {
   int seq = GraphicsSeq;
   EndGraphics();  // already forgotten as the auto graphics
   EXPECT_EQ(GraphicsSeq, seq);
-  Cls();  // no context: nothing happens
-  Flip(1);
+  rec->Clear();
+  Cls();    // no context: nothing to clear
+  Flip(1);  // the driver is still told, and has nothing to present
+  EXPECT_EQ(Ops(), (std::vector<std::string>{"Flip1"}));
+
+  // A closed context is refused: none becomes current, even over an open one.
+  auto open = OpenGraphics(320, 200, 0, 60, 0);
+  SetGraphics(g);
+  EXPECT_EQ(GetGraphics(), nullptr);
+  EXPECT_EQ(TCanvasGraphics::Current(), nullptr);
+  EXPECT_EQ(TCanvasDriver::Current(), nullptr);
+  EXPECT_EQ(GraphicsWidth(), 0);
+  SetGraphics(open);
+  EXPECT_EQ(TCanvasGraphics::Current(), open);
+  EXPECT_EQ(GraphicsWidth(), 320);
 }
 
 TEST_F(Graphics, FlipRunsFlipHookFirstAndPassesSyncOn) {
   OpenGraphics(800, 600, 0, 0, 0);
-  AddHook(FlipHook, CountFlip, nullptr, 0);
-  g_flip_hooks = 0;
+  g_hooked_driver = rec.get();
+  g_flips_at_hook.clear();
+  AddHook(FlipHook, NoteFlip, nullptr, 0);
   rec->Clear();
+  const int64_t before = rec->flips;
   Flip(1);
   Flip(0);
   Flip(-1);  // hertz 0: no soft sync, and windowed presents without waiting
-  RemoveHook(FlipHook, CountFlip, nullptr);
-  EXPECT_EQ(g_flip_hooks, 3);
+  RemoveHook(FlipHook, NoteFlip, nullptr);
+  // Each time the hook ran before the frame reached the driver.
+  EXPECT_EQ(g_flips_at_hook, (std::vector<int64_t>{before, before + 1, before + 2}));
   EXPECT_EQ(Ops(), (std::vector<std::string>{"Flip1", "Flip0", "Flip0"}));
 }
 
@@ -258,13 +299,33 @@ TEST(FlipPacer, AMissingSwapIntervalPacesAtOnce) {
 }
 
 TEST(FlipPacer, FramesAtTheRefreshRateAreLeftToVSync) {
-  TFlipPacer p;
-  int now = 5000;
-  for (int i = 0; i < 300; ++i) {
-    p.AfterFlip(true, now, 60);
-    now += (i % 3 == 0) ? 17 : 16;
+  // Up to 60 Hz, vsync alone keeps the game's speed: no frame waits.
+  for (int hertz : {60, 50}) {
+    TFlipPacer p;
+    int now = 5000;
+    for (int i = 0; i < 300; ++i) {
+      p.BeforeFlip(now, hertz);
+      ASSERT_FALSE(p.paced) << hertz << " Hz, frame " << i;
+      p.AfterFlip(true, now, hertz);
+      now += 1000 / hertz + (i % 3 == 0);
+    }
   }
-  EXPECT_FALSE(p.paced);
+}
+
+TEST(FlipPacer, DisplaysFasterThan60HzArePacedTo60FromTheFirstFrame) {
+  for (int hertz : {61, 144, 240}) {
+    TFlipPacer p;
+    const int start = 5000;
+    int now = start;
+    for (int k = 1; k <= 120; ++k) {
+      p.BeforeFlip(now, hertz);
+      ASSERT_TRUE(p.paced) << hertz;
+      now += p.WaitBeforeFlip(now);
+      // Frame k is presented at k / 60 s, truncated to the millisecond.
+      ASSERT_EQ(now - start, k * 1000 / 60) << hertz << " Hz, frame " << k;
+      now += k % 4;  // vsync holds the swap back for part of a refresh
+    }
+  }
 }
 
 TEST(FlipPacer, QueuedBuffersAtTheStartDoNotLookLikeMissingVSync) {
@@ -319,11 +380,13 @@ TEST(FlipPacer, AnUnknownOrOddRefreshRateStillGivesWholeMilliseconds) {
   TFlipPacer p;
   p.AfterFlip(false, 0, 0);  // treated as 1 Hz, never a division by zero
   EXPECT_EQ(p.WaitBeforeFlip(0), 1000);
+  // A 144 Hz display without vsync is paced at the game's 60, not at 144.
   TFlipPacer q;
   q.AfterFlip(false, 0, 144);
   int now = 0, total = 0;
-  for (int i = 0; i < 144; ++i) {
+  for (int i = 0; i < 60; ++i) {
     int wait = q.WaitBeforeFlip(now);
+    ASSERT_TRUE(wait == 16 || wait == 17) << wait;
     now += wait;
     total += wait;
   }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "input_fake_driver.h"
 
 TEST_F(PolledInputTest, KeyPressedAndReleasedBetweenQueriesIsAHitButNotHeld) {
@@ -94,6 +96,24 @@ TEST_F(PolledInputTest, EveryQueryPumpsTheQueue) {
   AppSuspended();
   AppTerminate();
   EXPECT_EQ(fake->polls - before, 10);
+}
+
+TEST(PolledInputFresh, MouseXAndMouseYAre0BeforeTheFirstMove) {
+  // The position lasts the whole program, so only a fresh one has never moved.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        auto fake = std::make_shared<FakeSystemDriver>();
+        SetSystemDriver(fake);
+        EnablePolledInput();
+        fake->Queue(EVENT_MOUSEDOWN, 1, 30, 40);
+        fake->Queue(EVENT_MOUSEWHEEL, 1, 50, 60);
+        const bool unmoved = MouseX() == 0 && MouseY() == 0;
+        fake->Queue(EVENT_MOUSEMOVE, 1, 30, 40);
+        const bool moved = MouseX() == 30 && MouseY() == 40;
+        std::exit(unmoved && moved ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(PolledInputTest, MousePositionFollowsMovesOnlyAndMayBeNegative) {
