@@ -8,11 +8,14 @@
 #include <cmath>
 #include <filesystem>
 
+#include "game/bullet.h"
 #include "game/entity.h"
 #include "game/frame.h"
 #include "game/game_loop.h"
+#include "game/particle.h"
 #include "game/player.h"
 #include "game/title.h"
+#include "game/vihu.h"
 #include "game_test_support.h"
 #include "graphics/canvas.h"
 #include "graphics/draw.h"
@@ -20,6 +23,7 @@
 #include "graphics/image.h"
 #include "graphics/pixmap.h"
 #include "graphics/recording_canvas_driver.h"
+#include "system/random.h"
 
 using namespace game_test;
 
@@ -239,4 +243,204 @@ TEST_F(Golden, AGameFrameOnTheBeat) {
   wants.push_back({"Rect", 0, 0, 255, 255, 255, 0, 0, 1, 1, 800, 600});
   wants.push_back({"Rect", 0, 0, 255, 0, 0, 0, 0, 1, 1, 800, 600});
   ExpectAll(wants);
+}
+
+namespace {
+
+// The draws every particle makes for itself, replayed: spin in the
+// constructor, then growth, then life.
+struct OwnDraws {
+  int32_t turnspeed;
+  float scale, lifetime;
+};
+OwnDraws ParticleDraws() {
+  OwnDraws d;
+  d.turnspeed = static_cast<int32_t>(RandomFloat(-5, 5));
+  d.scale = static_cast<float>(RandomFloat(0.99, 1.01));
+  d.lifetime = static_cast<float>(RandomInt(10, 60));
+  return d;
+}
+void ExpectParticle(const TParticle& p, float x, float y, float xs, float ys, int color,
+                    int style, const OwnDraws& own) {
+  EXPECT_EQ(p.x, x);
+  EXPECT_EQ(p.y, y);
+  EXPECT_EQ(p.xs, xs);
+  EXPECT_EQ(p.ys, ys);
+  EXPECT_EQ(p.color, color);
+  EXPECT_EQ(p.style, style);
+  EXPECT_EQ(p.turnspeed, own.turnspeed);
+  if (p.big == 0) {
+    EXPECT_EQ(p.scale, own.scale);
+    EXPECT_EQ(p.lifetime, own.lifetime);
+    EXPECT_EQ(p.life, own.lifetime);
+  }
+}
+int32_t Trunc(double v) { return static_cast<int32_t>(v); }
+
+}  // namespace
+
+// Each object's draws replayed from the same seed in the order the rules
+// give; any swap, extra or missing draw shifts every value after it.
+TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
+  SeedRandom(101);
+  TParticle::Create(5, 6, 1, -1, 0, 1, 0);
+  const int32_t afterParticle = RandomSeed();
+  SeedRandom(101);
+  ExpectParticle(*All<TParticle>(particleList).back(), 5, 6, 1, -1, 0, 1, ParticleDraws());
+  EXPECT_EQ(RandomSeed(), afterParticle);
+
+  // An enemy shot: scatter, then phase.
+  SeedRandom(202);
+  TBullet::Create(100, 100, 45, 1);
+  SeedRandom(202);
+  const auto shotAngle = static_cast<float>(45 + RandomFloat(-1, 1));
+  const auto shot = All<TBullet>(bulletList).back();
+  EXPECT_EQ(shot->angle, shotAngle);
+  EXPECT_EQ(shot->phase, static_cast<float>(RandomFloat(0, 1)));
+  EXPECT_EQ(shot->xs, static_cast<float>(CosDeg(shotAngle) * 4));
+  EXPECT_EQ(shot->ys, static_cast<float>(SinDeg(shotAngle) * 4));
+
+  // Enemy fire: heads of the coin aim at the player, 33 degrees from
+  // (100, 100) towards (400, 300); tails draw a direction of their own.
+  playerX = 400;
+  playerY = 300;
+  graceTimer = 0;
+  auto gunner = Vihu::New();
+  gunner->x = gunner->y = 100;
+  gunner->speed = 0;
+  gunner->movecounter = 1000;
+  gunner->warmup = -1;
+  gunner->startup = 0;
+  bool sides[2] = {false, false};
+  for (int32_t seed = 100003; !(sides[0] && sides[1]); seed += 100003) {
+    bulletList = std::make_shared<TList>();
+    gunner->reload = 1;
+    SeedRandom(seed);
+    gunner->Update();
+    SeedRandom(seed);
+    const int32_t coin = RandomInt(0, 1);
+    const int32_t aim = coin == 0 ? 33 : RandomInt(1, 360);
+    const auto angle = static_cast<float>(aim + RandomFloat(-1, 1));
+    const auto phase = static_cast<float>(RandomFloat(0, 1));
+    ASSERT_EQ(bulletList->Count(), 1);
+    const auto fired = All<TBullet>(bulletList).front();
+    EXPECT_EQ(fired->angle, angle) << "seed " << seed;
+    EXPECT_EQ(fired->phase, phase) << "seed " << seed;
+    sides[coin] = true;
+  }
+
+  // Two enemies hit in the same pass: six sparks each, x speed before y.
+  auto left = Vihu::New();
+  auto right = Vihu::New();
+  left->x = 300;
+  right->x = 500;
+  left->y = right->y = 100;
+  bulletList = std::make_shared<TList>();
+  TBullet::Create(280, 100, 0, 0);
+  TBullet::Create(480, 100, 0, 0);
+  particleList = std::make_shared<TList>();
+  SoundLog().clear();
+  SeedRandom(303);
+  UpdateBullets();
+  EXPECT_EQ(left->health, 50);
+  EXPECT_EQ(right->health, 50);
+  EXPECT_TRUE(SoundLog().empty());  // an enemy hit is silent
+  auto sparks = All<TParticle>(particleList);
+  ASSERT_EQ(sparks.size(), 12u);
+  SeedRandom(303);
+  for (size_t i = 0; i < 12; ++i) {
+    SCOPED_TRACE("spark " + std::to_string(i));
+    const int32_t xs = Trunc(RandomFloat(-2, 2));
+    const int32_t ys = Trunc(RandomFloat(-2, 2));
+    ExpectParticle(*sparks[i], i < 6 ? 294 : 494, 100, xs, ys, 0, 0, ParticleDraws());
+  }
+
+  // The player's death: x speed, y speed, colour, 101 times.
+  auto player = TPlayer::New();
+  player->x = 123.7f;
+  player->y = 456.2f;
+  player->health = 0;
+  particleList = std::make_shared<TList>();
+  SeedRandom(404);
+  player->Update();
+  auto burst = All<TParticle>(particleList);
+  ASSERT_EQ(burst.size(), 101u);
+  SeedRandom(404);
+  for (size_t i = 0; i < 101; ++i) {
+    SCOPED_TRACE("burst " + std::to_string(i));
+    const int32_t xs = Trunc(RandomFloat(-6, 6));
+    const int32_t ys = Trunc(RandomFloat(-6, 6));
+    const int32_t color = RandomInt(0, 1);
+    ExpectParticle(*burst[i], 123, 456, xs, ys, color, 0, ParticleDraws());
+  }
+
+  // An enemy's explosion: the big flash first, then x speed, y speed and
+  // style of each of 31 pieces of debris.
+  auto doomed = Vihu::New();
+  doomed->x = 250.7f;
+  doomed->y = 130.2f;
+  doomed->speed = 0;
+  doomed->movecounter = 1000;
+  doomed->health = 0;
+  graceTimer = 400;
+  particleList = std::make_shared<TList>();
+  SeedRandom(505);
+  doomed->Update();
+  auto debris = All<TParticle>(particleList);
+  ASSERT_EQ(debris.size(), 32u);
+  SeedRandom(505);
+  ExpectParticle(*debris[0], 250, 130, 0, 0, 0, 0, ParticleDraws());
+  EXPECT_EQ(debris[0]->big, 1);
+  for (size_t i = 1; i < 32; ++i) {
+    SCOPED_TRACE("debris " + std::to_string(i));
+    const int32_t xs = Trunc(RandomFloat(-5, 5));
+    const int32_t ys = Trunc(RandomFloat(-5, 5));
+    const int32_t style = RandomInt(0, 1);
+    ExpectParticle(*debris[i], 250, 130, xs, ys, 1, style, ParticleDraws());
+  }
+}
+
+TEST_F(Golden, TheEyeOfAFrameDriftsAndThrobsWithTheBeat) {
+  // A layout's draws replayed up to the eye: the first seed that has one.
+  double phase = 0, turn = 0, drift = 0;
+  int32_t seed = 0;
+  for (bool eye = false; !eye;) {
+    SeedRandom(++seed);
+    const int32_t count = RandomInt(0, 15);
+    for (int32_t i = 0; i <= count; ++i) {
+      RandomFloat(0.7, 1), RandomFloat(0.6, 1), RandomFloat(0.6, 1);
+      RandomInt(-400, 800), RandomInt(-300, 600), RandomInt(100, 800), RandomInt(100, 600);
+    }
+    eye = RandomInt(0, 2) == 0;
+    if (eye) phase = RandomFloat(0, 90), turn = RandomFloat(-500, 800), drift = RandomFloat(0, 100);
+  }
+  PushFrame();
+  All<TFrame>(frameList).front()->seed = seed;
+  gameTime = 3000;
+  auto eyes = [&] {
+    driver->Clear();
+    RenderFrames();
+    std::vector<TRecordedCall> out;
+    for (const auto& call : Visible()) {
+      if (NameOf(call) == "eye") out.push_back(call);
+    }
+    return out;
+  };
+  // Before any game the pulse is 0 and the eye is drawn unseen.
+  pulse = 0;
+  auto drawn = eyes();
+  ASSERT_EQ(drawn.size(), 1u) << "seed " << seed;
+  EXPECT_EQ(drawn[0].alpha, 0);
+  pulse = 0.8f;
+  drawn = eyes();
+  ASSERT_EQ(drawn.size(), 1u);
+  const double deg = kPi / 180;
+  Expect(drawn[0],
+         {"eye", static_cast<float>(400 + 300 * std::cos((drift + 3000 / 180.0) * deg)),
+          static_cast<float>(300 + 200 * std::sin(3000 / 169.0 * deg)), 255, 255, 255,
+          static_cast<float>(std::fabs(std::sin((phase + 3000 / 22.0) * deg)) * 0.8 * 0.2),
+          static_cast<float>(3000 / 180.0 + turn),
+          static_cast<float>(1 + 0.5 * std::cos(35 * deg)),   // 3000 div 85
+          static_cast<float>(1 + 0.5 * std::sin(31 * deg))},  // 3000 div 96
+         0);
 }

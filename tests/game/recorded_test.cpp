@@ -3,6 +3,9 @@
 // bullet rotation, explosion notes, and a game started from the title.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "game/bullet.h"
 #include "game/entity.h"
 #include "game/frame.h"
@@ -13,8 +16,10 @@
 #include "game/vihu.h"
 #include "game_test_support.h"
 #include "graphics/draw.h"
+#include "graphics/canvas.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
+#include "graphics/image_font.h"
 #include "graphics/pixmap.h"
 #include "graphics/recording_canvas_driver.h"
 #include "system/event.h"
@@ -63,9 +68,12 @@ class Recorded : public GameTest {
   std::shared_ptr<TRecordingCanvasDriver> driver;
 };
 
-// Escape goes down in the n-th Flip from now, so a game run by PlayGame ends.
+// Escape (or A) goes down in the n-th Flip from now, so a game run by
+// PlayGame ends (or sees A pressed).
 int flips_to_escape = 0;
+int flips_to_a = 0;
 std::shared_ptr<TObject> EscapeLater(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
+  if (flips_to_a > 0 && --flips_to_a == 0) EmitEvent(EVENT_KEYDOWN, nullptr, 65);
   if (flips_to_escape > 0 && --flips_to_escape == 0) EmitEvent(EVENT_KEYDOWN, nullptr, 27);
   return data;
 }
@@ -214,6 +222,7 @@ TEST_F(Recorded, SpaceOnTheTitleRunsAGameInsideTheIterationAndEscapeEndsIt) {
   PushFrame();
   AddHook(FlipHook, &EscapeLater);
   flips_to_escape = 2;
+  flips_to_a = 1;  // A pressed during the game moves the player, pushes nothing
   PressKey(32);
   ReleaseKey(32);
   PressKey(65);  // A pressed on the title, before the game: flushed by the game
@@ -235,6 +244,11 @@ TEST_F(Recorded, SpaceOnTheTitleRunsAGameInsideTheIterationAndEscapeEndsIt) {
   SetNow(5000);
   TitleIteration();
   EXPECT_EQ(gameTime, 5000);
+  // After a game, A on the title starts the zoom.
+  PressKey(65);
+  TitleIteration();
+  ASSERT_EQ(frameList->Count(), 2);
+  EXPECT_FLOAT_EQ(All<TFrame>(frameList).back()->size, 0.05f);
 }
 
 TEST_F(Recorded, TheAKeyOnTheTitlePushesAFrame) {
@@ -322,4 +336,205 @@ TEST_F(Recorded, TheTitleLoopEndsWhenEscapeIsHeldAtTheTopOfAnIteration) {
   driver->Clear();
   TitleLoop();
   EXPECT_EQ(driver->Count("Flip"), 0);
+}
+
+TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
+  fontMedium = TImageFont::CreateDefault();
+  imgShadow = Picture(12, 6);
+  imgPlayer1 = Picture(14, 14);
+  imgPlayer2 = Picture(15, 15);
+  imgWeapon = Picture(10, 4);
+  imgParticle = Picture(4, 4);
+  const double deg = kPi / 180;
+  struct Line {
+    const char* text;
+    float x, y, scale, rotation;
+    int red, green, blue;
+  };
+  auto expectOverlay = [&](const std::vector<TRecordedCall>& texts, const Line (&lines)[3]) {
+    ASSERT_GE(texts.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+      const auto& got = texts[texts.size() - 3 + i];
+      SCOPED_TRACE(lines[i].text);
+      EXPECT_EQ(got.text, lines[i].text);
+      EXPECT_NEAR(got.tx, lines[i].x, 1e-4);
+      EXPECT_NEAR(got.ty, lines[i].y, 1e-4);
+      EXPECT_NEAR(got.scale_x, lines[i].scale, 1e-6);
+      EXPECT_NEAR(got.scale_y, lines[i].scale, 1e-6);
+      EXPECT_NEAR(got.rotation, lines[i].rotation, 1e-6);
+      EXPECT_EQ(got.red, lines[i].red);
+      EXPECT_EQ(got.green, lines[i].green);
+      EXPECT_EQ(got.blue, lines[i].blue);
+      EXPECT_EQ(got.alpha, 1);
+      EXPECT_EQ(got.font, fontMedium);
+    }
+  };
+  // Straight over whatever was drawn before, at pulse 0.75 and then 0.5.
+  gameTime = 1500;
+  kills = 12;
+  for (float p : {0.75f, 0.5f}) {
+    pulse = p;
+    SetImageFont(nullptr);
+    SetScale(3, 4);
+    SetAlpha(0.25f);
+    SetRotation(45);
+    SetColor(1, 2, 3);
+    driver->Clear();
+    GameOverScreen();
+    const int red = p > 0.5f ? 255 : 0;
+    expectOverlay(driver->Calls("Text"),
+                  {{"GAME OVER", 220 - 2 * p, 250 - p, 2 + 0.1f * p,
+                    static_cast<float>(std::sin(83 * deg)), red, 0, 0},  // 1500 div 18
+                   {"KILLS: 12", 230, 370, 1, static_cast<float>(std::sin(53 * deg)), 255, 255,
+                    255},  // 1500 div 28
+                   {"press esc to return to menu", 180, 460, 1, 0, 255, 255, 255}});
+    EXPECT_EQ(GetImageFont(), fontMedium);
+    float sx, sy;
+    GetScale(sx, sy);
+    EXPECT_EQ(sx, 1);
+    EXPECT_EQ(sy, 1);
+    EXPECT_EQ(GetAlpha(), 1);
+    EXPECT_EQ(GetRotation(), 0);
+    int r, g, b;
+    GetColor(r, g, b);
+    EXPECT_EQ(r + g + b, 3 * 255);
+  }
+
+  // In a game: one frame with everyone in it, drawn enemies first, then the
+  // player, the particles and the bullets.
+  SetNow(0);
+  BeginGame();
+  spawnTimer = 1000;
+  auto player = All<TPlayer>(playerList).front();
+  auto enemy = Vihu::New();
+  enemy->x = 600;
+  enemy->y = 300;
+  enemy->speed = 0;
+  enemy->movecounter = 1000;
+  enemy->health = 50;
+  TParticle::Create(50, 50, 0, 0, 0, 0, 0);
+  FireBullet(100, 500, 0, 1);
+  SetNow(1000);
+  driver->Clear();
+  GameFrame();
+  std::vector<std::shared_ptr<TImage>> order;
+  for (const auto& call : driver->Calls("Image")) {
+    for (const auto& image : {imgVihu1, imgVihu2, imgShadow, imgPlayer1, imgPlayer2, imgWeapon,
+                              imgParticle, imgVihuAmmus}) {
+      if (call.pixmap == image->pixmaps[0]) order.push_back(image == imgVihu2 ? imgVihu1 : image);
+    }
+  }
+  EXPECT_EQ(order, (std::vector<std::shared_ptr<TImage>>{imgVihu1, imgShadow, imgPlayer2,
+                                                          imgWeapon, imgParticle, imgVihuAmmus}));
+
+  // The death frame: the player is not drawn any more, a shot of its own
+  // still in flight brings the enemy down, and the overlay comes on, over
+  // the HUD and under the flashes, before the music is paused.
+  player->health = 0;
+  FireBullet(560, 300, 0, 0);
+  SetNow(1500);
+  driver->Clear();
+  GameFrame();
+  ASSERT_EQ(gameOver, 1);
+  for (const auto& image : {imgShadow, imgPlayer1, imgPlayer2, imgWeapon}) {
+    EXPECT_TRUE(ImagesOf(image).empty());
+  }
+  auto texts = driver->Calls("Text");
+  ASSERT_EQ(texts.size(), 6u);  // the HUD's three lines, then the overlay's
+  EXPECT_EQ(texts[3].text, "GAME OVER");
+  EXPECT_EQ(texts[4].text, "KILLS: 0");
+  const auto& calls = driver->calls;
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls[calls.size() - 3].op, "Rect");
+  EXPECT_EQ(calls[calls.size() - 2].op, "Rect");
+  EXPECT_EQ(SoundLog().back(), "pause music");
+  // In silence the overlay blinks on with the beat clock: black at three
+  // quarters of a beat, red a half beat later, and it shows the late kill.
+  for (int32_t ms : {1731, 1962}) {
+    SetNow(ms);
+    driver->Clear();
+    GameFrame();
+    const bool peak = ms == 1962;
+    ASSERT_NEAR(pulse, peak ? 1 : 0, 1e-3);
+    const float p = pulse;
+    const int angle = ms / 18, score = ms / 28;
+    expectOverlay(driver->Calls("Text"),
+                  {{"GAME OVER", 220 - 2 * p, 250 - p, 2 + 0.1f * p,
+                    static_cast<float>(std::sin(angle * deg)), peak ? 255 : 0, 0, 0},
+                   {"KILLS: 1", 230, 370, 1, static_cast<float>(std::sin(score * deg)), 255, 255,
+                    255},
+                   {"press esc to return to menu", 180, 460, 1, 0, 255, 255, 255}});
+  }
+  EXPECT_EQ(kills, 1);
+  EXPECT_EQ(std::count(SoundLog().begin(), SoundLog().end(), "resume music"), 1);
+  EXPECT_EQ(SoundLog().back(), "pause music");
+  fontMedium = nullptr;
+  imgShadow = imgPlayer1 = imgPlayer2 = imgWeapon = imgParticle = nullptr;
+}
+
+TEST_F(Recorded, ParticlesTakeTheTintWithGreenFollowingBlueAndTheFlashIsWhite) {
+  imgParticle = Picture(4, 4);
+  imgParticle2 = Picture(5, 5);
+  colorR = 10;
+  colorG = 99;
+  colorB = 20;
+  TParticle::Create(1, 1, 0, 0, 7, 0, 0);  // no colour of its own: keeps the one set before
+  TParticle::Create(2, 2, 0, 0, 0, 0, 0);
+  TParticle::Create(3, 3, 0, 0, 1, 1, 0);
+  TParticle::Create(4, 4, 0, 0, 1, 0, 1);  // the big flash
+  TParticle::Create(5, 5, 0, 0, 0, 2, 0);  // no picture of style 2
+  int n = 0;
+  for (const auto& p : All<TParticle>(particleList)) {
+    p->life = 4;
+    p->lifetime = 10;
+    p->angle = 17 * ++n;
+    p->size = 0.5f * n;
+  }
+  SetColor(1, 2, 3);
+  driver->Clear();
+  RenderParticles();
+  const auto drawn = driver->Calls("Image");
+  ASSERT_EQ(drawn.size(), 4u);
+  const int want[4][3] = {{1, 2, 3}, {245, 235, 235}, {245, 235, 235}, {255, 255, 255}};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(drawn[i].pixmap, (i == 2 ? imgParticle2 : imgParticle)->pixmaps[0]);
+    EXPECT_EQ(drawn[i].red, want[i][0]);
+    EXPECT_EQ(drawn[i].green, want[i][1]);
+    EXPECT_EQ(drawn[i].blue, want[i][2]);
+    EXPECT_FLOAT_EQ(drawn[i].tx, i + 1);
+    EXPECT_FLOAT_EQ(drawn[i].alpha, 0.4f);
+    EXPECT_FLOAT_EQ(drawn[i].rotation, 17 * (i + 1));
+    EXPECT_FLOAT_EQ(drawn[i].scale_x, 0.5f * (i + 1));
+  }
+  imgParticle = imgParticle2 = nullptr;
+}
+
+TEST_F(Recorded, AStageChangePushesItsFrameUnderTheOldTintThenDrawsTheNewOne) {
+  SetNow(0);
+  BeginGame();
+  spawnTimer = 1000;
+  colorR = 101;
+  colorG = 51;
+  colorB = 203;
+  SetNow(7385);  // the first millisecond of stage 1
+  GameFrame();
+  ASSERT_EQ(frameList->Count(), 2);
+  int r, g, b;
+  GetClsColor(r, g, b);
+  EXPECT_EQ(r, 50);
+  EXPECT_EQ(g, 25);
+  EXPECT_EQ(b, 101);
+  // The frame's seed is the first draw after its SeedRandom(7385), the new
+  // tint the three draws after that.
+  SeedRandom(7385);
+  EXPECT_EQ(All<TFrame>(frameList).back()->seed, RandomInt(0, 32100));
+  EXPECT_EQ(colorR, RandomInt(255, 1));
+  EXPECT_EQ(colorG, RandomInt(255, 1));
+  EXPECT_EQ(colorB, RandomInt(255, 1));
+  // With no frames, drawing them leaves the generator alone.
+  frameList = std::make_shared<TList>();
+  SeedRandom(99);
+  RenderFrames();
+  EXPECT_EQ(RandomSeed(), 99);
 }
