@@ -247,68 +247,50 @@ TEST_F(Golden, AGameFrameOnTheBeat) {
 
 namespace {
 
-// The draws every particle makes for itself, replayed: spin in the
-// constructor, then growth, then life.
-struct OwnDraws {
-  int32_t turnspeed;
-  float scale, lifetime;
-};
-OwnDraws ParticleDraws() {
-  OwnDraws d;
-  d.turnspeed = static_cast<int32_t>(RandomFloat(-5, 5));
-  d.scale = static_cast<float>(RandomFloat(0.99, 1.01));
-  d.lifetime = static_cast<float>(RandomInt(10, 60));
-  return d;
+// What a particle got from its thrower and from its own draws.
+std::vector<double> Thrown(const TParticle& p) {
+  return {p.x, p.y, p.xs, p.ys, double(p.color), double(p.style), double(p.turnspeed), p.scale,
+          p.lifetime, p.life};
 }
-void ExpectParticle(const TParticle& p, float x, float y, float xs, float ys, int color,
-                    int style, const OwnDraws& own) {
-  EXPECT_EQ(p.x, x);
-  EXPECT_EQ(p.y, y);
-  EXPECT_EQ(p.xs, xs);
-  EXPECT_EQ(p.ys, ys);
-  EXPECT_EQ(p.color, color);
-  EXPECT_EQ(p.style, style);
-  EXPECT_EQ(p.turnspeed, own.turnspeed);
-  if (p.big == 0) {
-    EXPECT_EQ(p.scale, own.scale);
-    EXPECT_EQ(p.lifetime, own.lifetime);
-    EXPECT_EQ(p.life, own.lifetime);
-  }
+// The same replayed from the generator: the particle draws its spin in the
+// constructor, then its growth, then its life; a big one overrides the last two.
+std::vector<double> Replayed(double x, double y, int xs, int ys, int color, int style,
+                             bool big = false) {
+  const double turn = static_cast<int32_t>(RandomFloat(-5, 5));
+  const double scale = static_cast<float>(RandomFloat(0.99, 1.01));
+  const double life = RandomInt(10, 60);
+  return {x, y, double(xs), double(ys), double(color), double(style), turn,
+          big ? double(0.9f) : scale, big ? 20 : life, big ? 20 : life};
 }
 int32_t Trunc(double v) { return static_cast<int32_t>(v); }
 
 }  // namespace
 
 // Each object's draws replayed from the same seed in the order the rules
-// give; any swap, extra or missing draw shifts every value after it.
+// give them; a swapped, extra or missing draw shifts every value after it.
 TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
   SeedRandom(101);
   TParticle::Create(5, 6, 1, -1, 0, 1, 0);
-  const int32_t afterParticle = RandomSeed();
+  const int32_t after = RandomSeed();
   SeedRandom(101);
-  ExpectParticle(*All<TParticle>(particleList).back(), 5, 6, 1, -1, 0, 1, ParticleDraws());
-  EXPECT_EQ(RandomSeed(), afterParticle);
+  EXPECT_EQ(Thrown(*All<TParticle>(particleList).back()), Replayed(5, 6, 1, -1, 0, 1));
+  EXPECT_EQ(RandomSeed(), after);
 
-  // An enemy shot: scatter, then phase.
-  SeedRandom(202);
-  TBullet::Create(100, 100, 45, 1);
-  SeedRandom(202);
-  const auto shotAngle = static_cast<float>(45 + RandomFloat(-1, 1));
-  const auto shot = All<TBullet>(bulletList).back();
-  EXPECT_EQ(shot->angle, shotAngle);
-  EXPECT_EQ(shot->phase, static_cast<float>(RandomFloat(0, 1)));
-  EXPECT_EQ(shot->xs, static_cast<float>(CosDeg(shotAngle) * 4));
-  EXPECT_EQ(shot->ys, static_cast<float>(SinDeg(shotAngle) * 4));
-
+  auto still = [](float x, float y) {
+    auto enemy = Vihu::New();
+    enemy->x = x;
+    enemy->y = y;
+    enemy->speed = 0;
+    enemy->movecounter = 1000;
+    return enemy;
+  };
   // Enemy fire: heads of the coin aim at the player, 33 degrees from
-  // (100, 100) towards (400, 300); tails draw a direction of their own.
+  // (100, 100) towards (400, 300), tails draw a direction; then the shot
+  // draws its scatter and its phase.
   playerX = 400;
   playerY = 300;
   graceTimer = 0;
-  auto gunner = Vihu::New();
-  gunner->x = gunner->y = 100;
-  gunner->speed = 0;
-  gunner->movecounter = 1000;
+  auto gunner = still(100, 100);
   gunner->warmup = -1;
   gunner->startup = 0;
   bool sides[2] = {false, false};
@@ -322,19 +304,15 @@ TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
     const int32_t aim = coin == 0 ? 33 : RandomInt(1, 360);
     const auto angle = static_cast<float>(aim + RandomFloat(-1, 1));
     const auto phase = static_cast<float>(RandomFloat(0, 1));
-    ASSERT_EQ(bulletList->Count(), 1);
-    const auto fired = All<TBullet>(bulletList).front();
-    EXPECT_EQ(fired->angle, angle) << "seed " << seed;
-    EXPECT_EQ(fired->phase, phase) << "seed " << seed;
+    const auto shot = All<TBullet>(bulletList);
+    ASSERT_EQ(shot.size(), 1u);
+    EXPECT_EQ(shot[0]->angle, angle) << "seed " << seed;
+    EXPECT_EQ(shot[0]->phase, phase) << "seed " << seed;
     sides[coin] = true;
   }
 
-  // Two enemies hit in the same pass: six sparks each, x speed before y.
-  auto left = Vihu::New();
-  auto right = Vihu::New();
-  left->x = 300;
-  right->x = 500;
-  left->y = right->y = 100;
+  // Two enemies hit in the same pass, silently: six sparks each, x speed first.
+  auto left = still(300, 100), right = still(500, 100);
   bulletList = std::make_shared<TList>();
   TBullet::Create(280, 100, 0, 0);
   TBullet::Create(480, 100, 0, 0);
@@ -342,17 +320,14 @@ TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
   SoundLog().clear();
   SeedRandom(303);
   UpdateBullets();
-  EXPECT_EQ(left->health, 50);
-  EXPECT_EQ(right->health, 50);
-  EXPECT_TRUE(SoundLog().empty());  // an enemy hit is silent
-  auto sparks = All<TParticle>(particleList);
-  ASSERT_EQ(sparks.size(), 12u);
+  EXPECT_EQ(left->health + right->health, 100);
+  EXPECT_TRUE(SoundLog().empty());
+  auto thrown = All<TParticle>(particleList);
+  ASSERT_EQ(thrown.size(), 12u);
   SeedRandom(303);
   for (size_t i = 0; i < 12; ++i) {
-    SCOPED_TRACE("spark " + std::to_string(i));
-    const int32_t xs = Trunc(RandomFloat(-2, 2));
-    const int32_t ys = Trunc(RandomFloat(-2, 2));
-    ExpectParticle(*sparks[i], i < 6 ? 294 : 494, 100, xs, ys, 0, 0, ParticleDraws());
+    const int32_t xs = Trunc(RandomFloat(-2, 2)), ys = Trunc(RandomFloat(-2, 2));
+    EXPECT_EQ(Thrown(*thrown[i]), Replayed(i < 6 ? 294 : 494, 100, xs, ys, 0, 0)) << i;
   }
 
   // The player's death: x speed, y speed, colour, 101 times.
@@ -363,40 +338,31 @@ TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
   particleList = std::make_shared<TList>();
   SeedRandom(404);
   player->Update();
-  auto burst = All<TParticle>(particleList);
-  ASSERT_EQ(burst.size(), 101u);
+  thrown = All<TParticle>(particleList);
+  ASSERT_EQ(thrown.size(), 101u);
   SeedRandom(404);
   for (size_t i = 0; i < 101; ++i) {
-    SCOPED_TRACE("burst " + std::to_string(i));
-    const int32_t xs = Trunc(RandomFloat(-6, 6));
-    const int32_t ys = Trunc(RandomFloat(-6, 6));
+    const int32_t xs = Trunc(RandomFloat(-6, 6)), ys = Trunc(RandomFloat(-6, 6));
     const int32_t color = RandomInt(0, 1);
-    ExpectParticle(*burst[i], 123, 456, xs, ys, color, 0, ParticleDraws());
+    EXPECT_EQ(Thrown(*thrown[i]), Replayed(123, 456, xs, ys, color, 0)) << i;
   }
 
-  // An enemy's explosion: the big flash first, then x speed, y speed and
-  // style of each of 31 pieces of debris.
-  auto doomed = Vihu::New();
-  doomed->x = 250.7f;
-  doomed->y = 130.2f;
-  doomed->speed = 0;
-  doomed->movecounter = 1000;
+  // An enemy's explosion: the big flash, then x speed, y speed and style of
+  // each of 31 pieces of debris.
+  auto doomed = still(250.7f, 130.2f);
   doomed->health = 0;
   graceTimer = 400;
   particleList = std::make_shared<TList>();
   SeedRandom(505);
   doomed->Update();
-  auto debris = All<TParticle>(particleList);
-  ASSERT_EQ(debris.size(), 32u);
+  thrown = All<TParticle>(particleList);
+  ASSERT_EQ(thrown.size(), 32u);
   SeedRandom(505);
-  ExpectParticle(*debris[0], 250, 130, 0, 0, 0, 0, ParticleDraws());
-  EXPECT_EQ(debris[0]->big, 1);
+  EXPECT_EQ(Thrown(*thrown[0]), Replayed(250, 130, 0, 0, 0, 0, true));
   for (size_t i = 1; i < 32; ++i) {
-    SCOPED_TRACE("debris " + std::to_string(i));
-    const int32_t xs = Trunc(RandomFloat(-5, 5));
-    const int32_t ys = Trunc(RandomFloat(-5, 5));
+    const int32_t xs = Trunc(RandomFloat(-5, 5)), ys = Trunc(RandomFloat(-5, 5));
     const int32_t style = RandomInt(0, 1);
-    ExpectParticle(*debris[i], 250, 130, xs, ys, 1, style, ParticleDraws());
+    EXPECT_EQ(Thrown(*thrown[i]), Replayed(250, 130, xs, ys, 1, style)) << i;
   }
 }
 
@@ -406,8 +372,7 @@ TEST_F(Golden, TheEyeOfAFrameDriftsAndThrobsWithTheBeat) {
   int32_t seed = 0;
   for (bool eye = false; !eye;) {
     SeedRandom(++seed);
-    const int32_t count = RandomInt(0, 15);
-    for (int32_t i = 0; i <= count; ++i) {
+    for (int32_t i = RandomInt(0, 15); i >= 0; --i) {
       RandomFloat(0.7, 1), RandomFloat(0.6, 1), RandomFloat(0.6, 1);
       RandomInt(-400, 800), RandomInt(-300, 600), RandomInt(100, 800), RandomInt(100, 600);
     }
@@ -417,30 +382,23 @@ TEST_F(Golden, TheEyeOfAFrameDriftsAndThrobsWithTheBeat) {
   PushFrame();
   All<TFrame>(frameList).front()->seed = seed;
   gameTime = 3000;
-  auto eyes = [&] {
+  const double deg = kPi / 180;
+  for (float p : {0.0f, 0.8f}) {  // a pulse of 0, as before any game, hides it
+    pulse = p;
     driver->Clear();
     RenderFrames();
-    std::vector<TRecordedCall> out;
-    for (const auto& call : Visible()) {
-      if (NameOf(call) == "eye") out.push_back(call);
+    std::vector<TRecordedCall> eyes;
+    for (const auto& call : driver->Calls("Image")) {
+      if (Is(call, imgEye)) eyes.push_back(call);
     }
-    return out;
-  };
-  // Before any game the pulse is 0 and the eye is drawn unseen.
-  pulse = 0;
-  auto drawn = eyes();
-  ASSERT_EQ(drawn.size(), 1u) << "seed " << seed;
-  EXPECT_EQ(drawn[0].alpha, 0);
-  pulse = 0.8f;
-  drawn = eyes();
-  ASSERT_EQ(drawn.size(), 1u);
-  const double deg = kPi / 180;
-  Expect(drawn[0],
-         {"eye", static_cast<float>(400 + 300 * std::cos((drift + 3000 / 180.0) * deg)),
-          static_cast<float>(300 + 200 * std::sin(3000 / 169.0 * deg)), 255, 255, 255,
-          static_cast<float>(std::fabs(std::sin((phase + 3000 / 22.0) * deg)) * 0.8 * 0.2),
-          static_cast<float>(3000 / 180.0 + turn),
-          static_cast<float>(1 + 0.5 * std::cos(35 * deg)),   // 3000 div 85
-          static_cast<float>(1 + 0.5 * std::sin(31 * deg))},  // 3000 div 96
-         0);
+    ASSERT_EQ(eyes.size(), 1u) << "seed " << seed;
+    Expect(eyes[0],
+           {"eye", static_cast<float>(400 + 300 * std::cos((drift + 3000 / 180.0) * deg)),
+            static_cast<float>(300 + 200 * std::sin(3000 / 169.0 * deg)), 255, 255, 255,
+            static_cast<float>(std::fabs(std::sin((phase + 3000 / 22.0) * deg)) * p * 0.2),
+            static_cast<float>(3000 / 180.0 + turn),
+            static_cast<float>(1 + 0.5 * std::cos(35 * deg)),   // 3000 div 85
+            static_cast<float>(1 + 0.5 * std::sin(31 * deg))},  // 3000 div 96
+           0);
+  }
 }

@@ -338,6 +338,20 @@ TEST_F(Recorded, TheTitleLoopEndsWhenEscapeIsHeldAtTheTopOfAnIteration) {
   EXPECT_EQ(driver->Count("Flip"), 0);
 }
 
+namespace {
+
+// Where and how a call drew: position, scale, rotation, colour and alpha.
+std::vector<float> Drawn(const TRecordedCall& c) {
+  return {c.tx, c.ty, c.scale_x, c.scale_y, c.rotation, float(c.red), float(c.green),
+          float(c.blue), c.alpha};
+}
+void ExpectNear(const std::vector<float>& got, const std::vector<float>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-4) << "value " << i;
+}
+
+}  // namespace
+
 TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   fontMedium = TImageFont::CreateDefault();
   imgShadow = Picture(12, 6);
@@ -346,30 +360,22 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   imgWeapon = Picture(10, 4);
   imgParticle = Picture(4, 4);
   const double deg = kPi / 180;
-  struct Line {
-    const char* text;
-    float x, y, scale, rotation;
-    int red, green, blue;
-  };
-  auto expectOverlay = [&](const std::vector<TRecordedCall>& texts, const Line (&lines)[3]) {
+  // The overlay's three lines, last of the texts, as the rules draw them.
+  auto expectOverlay = [&](float p, int32_t ms, const std::string& score) {
+    auto texts = driver->Calls("Text");
     ASSERT_GE(texts.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-      const auto& got = texts[texts.size() - 3 + i];
-      SCOPED_TRACE(lines[i].text);
-      EXPECT_EQ(got.text, lines[i].text);
-      EXPECT_NEAR(got.tx, lines[i].x, 1e-4);
-      EXPECT_NEAR(got.ty, lines[i].y, 1e-4);
-      EXPECT_NEAR(got.scale_x, lines[i].scale, 1e-6);
-      EXPECT_NEAR(got.scale_y, lines[i].scale, 1e-6);
-      EXPECT_NEAR(got.rotation, lines[i].rotation, 1e-6);
-      EXPECT_EQ(got.red, lines[i].red);
-      EXPECT_EQ(got.green, lines[i].green);
-      EXPECT_EQ(got.blue, lines[i].blue);
-      EXPECT_EQ(got.alpha, 1);
-      EXPECT_EQ(got.font, fontMedium);
-    }
+    texts.erase(texts.begin(), texts.end() - 3);
+    EXPECT_EQ(texts[0].text + "|" + texts[1].text + "|" + texts[2].text,
+              "GAME OVER|" + score + "|press esc to return to menu");
+    const float big = 2 + 0.1f * p;
+    ExpectNear(Drawn(texts[0]), {220 - 2 * p, 250 - p, big, big,
+                                 float(std::sin(ms / 18 * deg)), p > 0.5f ? 255.f : 0, 0, 0, 1});
+    ExpectNear(Drawn(texts[1]), {230, 370, 1, 1, float(std::sin(ms / 28 * deg)), 255, 255, 255, 1});
+    ExpectNear(Drawn(texts[2]), {180, 460, 1, 1, 0, 255, 255, 255, 1});
+    for (const auto& text : texts) EXPECT_EQ(text.font, fontMedium);
   };
-  // Straight over whatever was drawn before, at pulse 0.75 and then 0.5.
+  // Straight over any draw state, red above half a pulse, black at half;
+  // it leaves fontMedium, scale 1, alpha 1, rotation 0 and white.
   gameTime = 1500;
   kills = 12;
   for (float p : {0.75f, 0.5f}) {
@@ -381,133 +387,92 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
     SetColor(1, 2, 3);
     driver->Clear();
     GameOverScreen();
-    const int red = p > 0.5f ? 255 : 0;
-    expectOverlay(driver->Calls("Text"),
-                  {{"GAME OVER", 220 - 2 * p, 250 - p, 2 + 0.1f * p,
-                    static_cast<float>(std::sin(83 * deg)), red, 0, 0},  // 1500 div 18
-                   {"KILLS: 12", 230, 370, 1, static_cast<float>(std::sin(53 * deg)), 255, 255,
-                    255},  // 1500 div 28
-                   {"press esc to return to menu", 180, 460, 1, 0, 255, 255, 255}});
-    EXPECT_EQ(GetImageFont(), fontMedium);
+    expectOverlay(p, 1500, "KILLS: 12");
     float sx, sy;
     GetScale(sx, sy);
-    EXPECT_EQ(sx, 1);
-    EXPECT_EQ(sy, 1);
-    EXPECT_EQ(GetAlpha(), 1);
-    EXPECT_EQ(GetRotation(), 0);
     int r, g, b;
     GetColor(r, g, b);
-    EXPECT_EQ(r + g + b, 3 * 255);
+    EXPECT_EQ(GetImageFont(), fontMedium);
+    EXPECT_EQ((std::vector<float>{sx, sy, GetAlpha(), GetRotation(), float(r), float(g), float(b)}),
+              (std::vector<float>{1, 1, 1, 0, 255, 255, 255}));
   }
 
-  // In a game: one frame with everyone in it, drawn enemies first, then the
-  // player, the particles and the bullets.
+  // In a game: enemies are drawn first, then the player (shadow, body of
+  // 1000 div 256 = odd, weapon), the particles and the bullets. Particles of
+  // colour 0 and 1 take the tint with green following blue, the big flash is
+  // white, and one of no colour keeps the player's.
   SetNow(0);
   BeginGame();
   spawnTimer = 1000;
-  auto player = All<TPlayer>(playerList).front();
+  colorR = 10;
+  colorG = 99;
+  colorB = 20;
+  imgParticle2 = Picture(5, 5);
   auto enemy = Vihu::New();
   enemy->x = 600;
   enemy->y = 300;
   enemy->speed = 0;
   enemy->movecounter = 1000;
   enemy->health = 50;
+  TParticle::Create(50, 50, 0, 0, 7, 0, 0);
   TParticle::Create(50, 50, 0, 0, 0, 0, 0);
+  TParticle::Create(50, 50, 0, 0, 1, 1, 0);
+  TParticle::Create(50, 50, 0, 0, 0, 0, 1);
   FireBullet(100, 500, 0, 1);
+  auto order = [&] {
+    const std::pair<char, std::shared_ptr<TImage>> cast[] = {
+        {'E', imgVihu1},  {'E', imgVihu2},    {'s', imgShadow},  {'1', imgPlayer1},
+        {'2', imgPlayer2}, {'w', imgWeapon}, {'p', imgParticle}, {'q', imgParticle2},
+        {'b', imgVihuAmmus}};
+    std::string out;
+    for (const auto& call : driver->Calls("Image")) {
+      for (const auto& [letter, image] : cast) {
+        if (call.pixmap == image->pixmaps[0]) out += letter;
+      }
+    }
+    return out;
+  };
   SetNow(1000);
   driver->Clear();
   GameFrame();
-  std::vector<std::shared_ptr<TImage>> order;
+  EXPECT_EQ(order(), "Es2wppqpb");
+  std::vector<int> tints;
   for (const auto& call : driver->Calls("Image")) {
-    for (const auto& image : {imgVihu1, imgVihu2, imgShadow, imgPlayer1, imgPlayer2, imgWeapon,
-                              imgParticle, imgVihuAmmus}) {
-      if (call.pixmap == image->pixmaps[0]) order.push_back(image == imgVihu2 ? imgVihu1 : image);
+    if (call.pixmap == imgParticle->pixmaps[0] || call.pixmap == imgParticle2->pixmaps[0]) {
+      tints.insert(tints.end(), {call.red, call.green, call.blue});
     }
   }
-  EXPECT_EQ(order, (std::vector<std::shared_ptr<TImage>>{imgVihu1, imgShadow, imgPlayer2,
-                                                          imgWeapon, imgParticle, imgVihuAmmus}));
+  EXPECT_EQ(tints, (std::vector<int>{245, 245, 20, 245, 235, 235, 245, 235, 235, 255, 255, 255}));
 
-  // The death frame: the player is not drawn any more, a shot of its own
-  // still in flight brings the enemy down, and the overlay comes on, over
-  // the HUD and under the flashes, before the music is paused.
-  player->health = 0;
+  // The death frame: the player is not drawn any more (101 particles burst
+  // from it), a shot of its own still in flight strikes the enemy (6
+  // sparks), and the overlay comes on after the HUD, before the flashes
+  // and before the music is paused.
+  All<TPlayer>(playerList).front()->health = 0;
   FireBullet(560, 300, 0, 0);
   SetNow(1500);
   driver->Clear();
   GameFrame();
   ASSERT_EQ(gameOver, 1);
-  for (const auto& image : {imgShadow, imgPlayer1, imgPlayer2, imgWeapon}) {
-    EXPECT_TRUE(ImagesOf(image).empty());
-  }
-  auto texts = driver->Calls("Text");
-  ASSERT_EQ(texts.size(), 6u);  // the HUD's three lines, then the overlay's
-  EXPECT_EQ(texts[3].text, "GAME OVER");
-  EXPECT_EQ(texts[4].text, "KILLS: 0");
+  EXPECT_EQ(order(), "Eppqp" + std::string(107, 'p') + "b");
+  EXPECT_EQ(driver->Count("Text"), 6);
+  expectOverlay(pulse, 1500, "KILLS: 0");
   const auto& calls = driver->calls;
-  ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[calls.size() - 3].op, "Rect");
-  EXPECT_EQ(calls[calls.size() - 2].op, "Rect");
+  EXPECT_EQ(calls[calls.size() - 3].op + calls[calls.size() - 2].op, "RectRect");
   EXPECT_EQ(SoundLog().back(), "pause music");
-  // In silence the overlay blinks on with the beat clock: black at three
-  // quarters of a beat, red a half beat later, and it shows the late kill.
+  // In silence the overlay blinks on with the beat clock, black at three
+  // quarters of a beat and red a half beat later, counting the late kill.
   for (int32_t ms : {1731, 1962}) {
     SetNow(ms);
     driver->Clear();
     GameFrame();
-    const bool peak = ms == 1962;
-    ASSERT_NEAR(pulse, peak ? 1 : 0, 1e-3);
-    const float p = pulse;
-    const int angle = ms / 18, score = ms / 28;
-    expectOverlay(driver->Calls("Text"),
-                  {{"GAME OVER", 220 - 2 * p, 250 - p, 2 + 0.1f * p,
-                    static_cast<float>(std::sin(angle * deg)), peak ? 255 : 0, 0, 0},
-                   {"KILLS: 1", 230, 370, 1, static_cast<float>(std::sin(score * deg)), 255, 255,
-                    255},
-                   {"press esc to return to menu", 180, 460, 1, 0, 255, 255, 255}});
+    ASSERT_NEAR(pulse, ms == 1962 ? 1 : 0, 1e-3);
+    expectOverlay(pulse, ms, "KILLS: 1");
   }
-  EXPECT_EQ(kills, 1);
   EXPECT_EQ(std::count(SoundLog().begin(), SoundLog().end(), "resume music"), 1);
   EXPECT_EQ(SoundLog().back(), "pause music");
   fontMedium = nullptr;
-  imgShadow = imgPlayer1 = imgPlayer2 = imgWeapon = imgParticle = nullptr;
-}
-
-TEST_F(Recorded, ParticlesTakeTheTintWithGreenFollowingBlueAndTheFlashIsWhite) {
-  imgParticle = Picture(4, 4);
-  imgParticle2 = Picture(5, 5);
-  colorR = 10;
-  colorG = 99;
-  colorB = 20;
-  TParticle::Create(1, 1, 0, 0, 7, 0, 0);  // no colour of its own: keeps the one set before
-  TParticle::Create(2, 2, 0, 0, 0, 0, 0);
-  TParticle::Create(3, 3, 0, 0, 1, 1, 0);
-  TParticle::Create(4, 4, 0, 0, 1, 0, 1);  // the big flash
-  TParticle::Create(5, 5, 0, 0, 0, 2, 0);  // no picture of style 2
-  int n = 0;
-  for (const auto& p : All<TParticle>(particleList)) {
-    p->life = 4;
-    p->lifetime = 10;
-    p->angle = 17 * ++n;
-    p->size = 0.5f * n;
-  }
-  SetColor(1, 2, 3);
-  driver->Clear();
-  RenderParticles();
-  const auto drawn = driver->Calls("Image");
-  ASSERT_EQ(drawn.size(), 4u);
-  const int want[4][3] = {{1, 2, 3}, {245, 235, 235}, {245, 235, 235}, {255, 255, 255}};
-  for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(drawn[i].pixmap, (i == 2 ? imgParticle2 : imgParticle)->pixmaps[0]);
-    EXPECT_EQ(drawn[i].red, want[i][0]);
-    EXPECT_EQ(drawn[i].green, want[i][1]);
-    EXPECT_EQ(drawn[i].blue, want[i][2]);
-    EXPECT_FLOAT_EQ(drawn[i].tx, i + 1);
-    EXPECT_FLOAT_EQ(drawn[i].alpha, 0.4f);
-    EXPECT_FLOAT_EQ(drawn[i].rotation, 17 * (i + 1));
-    EXPECT_FLOAT_EQ(drawn[i].scale_x, 0.5f * (i + 1));
-  }
-  imgParticle = imgParticle2 = nullptr;
+  imgShadow = imgPlayer1 = imgPlayer2 = imgWeapon = imgParticle = imgParticle2 = nullptr;
 }
 
 TEST_F(Recorded, AStageChangePushesItsFrameUnderTheOldTintThenDrawsTheNewOne) {
@@ -522,9 +487,7 @@ TEST_F(Recorded, AStageChangePushesItsFrameUnderTheOldTintThenDrawsTheNewOne) {
   ASSERT_EQ(frameList->Count(), 2);
   int r, g, b;
   GetClsColor(r, g, b);
-  EXPECT_EQ(r, 50);
-  EXPECT_EQ(g, 25);
-  EXPECT_EQ(b, 101);
+  EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{50, 25, 101}));
   // The frame's seed is the first draw after its SeedRandom(7385), the new
   // tint the three draws after that.
   SeedRandom(7385);
