@@ -415,9 +415,9 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   enemy->movecounter = 1000;
   enemy->health = 50;
   TParticle::Create(50, 50, 0, 0, 7, 0, 0);
-  TParticle::Create(50, 50, 0, 0, 0, 0, 0);
   TParticle::Create(50, 50, 0, 0, 1, 1, 0);
   TParticle::Create(50, 50, 0, 0, 0, 0, 1);
+  TParticle::Create(50, 50, 0, 0, 0, 0, 0);
   FireBullet(100, 500, 0, 1);
   auto order = [&] {
     const std::pair<char, std::shared_ptr<TImage>> cast[] = {
@@ -435,14 +435,14 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   SetNow(1000);
   driver->Clear();
   GameFrame();
-  EXPECT_EQ(order(), "Es2wppqpb");
+  EXPECT_EQ(order(), "Es2wpqppb");
   std::vector<int> tints;
   for (const auto& call : driver->Calls("Image")) {
     if (call.pixmap == imgParticle->pixmaps[0] || call.pixmap == imgParticle2->pixmaps[0]) {
       tints.insert(tints.end(), {call.red, call.green, call.blue});
     }
   }
-  EXPECT_EQ(tints, (std::vector<int>{245, 245, 20, 245, 235, 235, 245, 235, 235, 255, 255, 255}));
+  EXPECT_EQ(tints, (std::vector<int>{245, 245, 20, 245, 235, 235, 255, 255, 255, 245, 235, 235}));
 
   // The death frame: the player is not drawn any more (101 particles burst
   // from it), a shot of its own still in flight strikes the enemy (6
@@ -454,7 +454,7 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   driver->Clear();
   GameFrame();
   ASSERT_EQ(gameOver, 1);
-  EXPECT_EQ(order(), "Eppqp" + std::string(107, 'p') + "b");
+  EXPECT_EQ(order(), "Epqpp" + std::string(107, 'p') + "b");
   EXPECT_EQ(driver->Count("Text"), 6);
   expectOverlay(pulse, 1500, "KILLS: 0");
   const auto& calls = driver->calls;
