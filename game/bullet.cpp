@@ -48,8 +48,13 @@ void TBullet::CheckCollision() {
   const int32_t bx = static_cast<int32_t>(x);
   const int32_t by = static_cast<int32_t>(y);
   if (owner == 0) {
-    for (const auto& enemy : enemyList->Each<Vihu>()) {
-      if (enemy->TimeHasCome != 0) continue;
+    // The list's own walk takes and drops a reference per enemy; with every
+    // bullet walking every enemy that doubles the cost of a busy frame, so
+    // this walk follows the links itself. Nothing leaves enemyList meanwhile.
+    const TLink* head = enemyList->_head.get();
+    for (const TLink* link = head->_succ.get(); link != head; link = link->_succ.get()) {
+      auto* enemy = dynamic_cast<Vihu*>(link->_value.get());
+      if (!enemy || enemy->TimeHasCome != 0) continue;
       if (WithinDistance(bx, by, static_cast<int32_t>(enemy->x), static_cast<int32_t>(enemy->y),
                          enemy->size)) {
         enemy->health -= damage;
