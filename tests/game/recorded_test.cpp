@@ -397,8 +397,9 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
               (std::vector<float>{1, 1, 1, 0, 255, 255, 255}));
   }
 
-  // In a game: enemies are drawn first, then the player (shadow, body of
-  // 1000 div 256 = odd, weapon), the particles and the bullets. Particles of
+  // In a game: enemies are drawn first, then the player (shadow, body,
+  // weapon), the particles and the bullets; at 1000 ms, enemy and player
+  // show their second picture (1000 div 256 is odd). Particles of
   // colour 0 and 1 take the tint with green following blue, the big flash is
   // white, and one of no colour keeps the player's.
   SetNow(0);
@@ -436,6 +437,12 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   driver->Clear();
   GameFrame();
   EXPECT_EQ(order(), "Es2wpqppb");
+  const double p2 = pulse * pulse;  // what swells with the beat follows its square
+  EXPECT_NEAR(driver->Calls("Rect")[0].rotation, 10 * std::sin(62 * deg) + p2, 1e-5);
+  EXPECT_NEAR(ImagesOf(imgVihu2).at(0).scale_x, (0.9 + 0.2 * p2) * (1 - enemy->warmup), 1e-6);
+  EXPECT_NEAR(ImagesOf(imgShadow).at(0).scale_x, 1 + 0.1 * p2, 1e-6);
+  EXPECT_NEAR(ImagesOf(imgVihuAmmus).at(0).scale_x, 1 + 0.3 * p2, 1e-6);
+  EXPECT_NEAR(TextCall("HEALTH: ").tx, 10 + 2 * p2, 1e-5);
   std::vector<int> tints;
   for (const auto& call : driver->Calls("Image")) {
     if (call.pixmap == imgParticle->pixmaps[0] || call.pixmap == imgParticle2->pixmaps[0]) {
