@@ -10,7 +10,6 @@
 #include "system/input.h"
 #include "system/random.h"
 
-
 TPlayer::TPlayer() {
   x = 400;
   y = 300;

@@ -1,7 +1,9 @@
 // Draw calls of a whole title iteration and a whole game frame, recorded by
 // the recording 2D driver and compared with values worked out by hand from
 // the game's rules (the screen-frame layouts come from an independent
-// re-computation of the generator's sequence for the seeds involved).
+// re-computation of the generator's sequence for the seeds involved); and
+// the random draws of particles, shots, deaths and a frame's eye, replayed
+// from the generator in the order the rules give them.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -269,13 +271,6 @@ int32_t Trunc(double v) { return static_cast<int32_t>(v); }
 // Each object's draws replayed from the same seed in the order the rules
 // give them; a swapped, extra or missing draw shifts every value after it.
 TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
-  SeedRandom(101);
-  TParticle::Create(5, 6, 1, -1, 0, 1, 0);
-  const int32_t after = RandomSeed();
-  SeedRandom(101);
-  EXPECT_EQ(Thrown(*All<TParticle>(particleList).back()), Replayed(5, 6, 1, -1, 0, 1));
-  EXPECT_EQ(RandomSeed(), after);
-
   auto still = [](float x, float y) {
     auto enemy = Vihu::New();
     enemy->x = x;
@@ -311,59 +306,50 @@ TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
     sides[coin] = true;
   }
 
+  // Runs act from a seed, then replays the thrower's draws and each
+  // particle's own for every particle thrown.
+  auto expectThrown = [](int32_t seed, size_t count, auto act, auto replay) {
+    particleList = std::make_shared<TList>();
+    SeedRandom(seed);
+    act();
+    const auto thrown = All<TParticle>(particleList);
+    ASSERT_EQ(thrown.size(), count);
+    SeedRandom(seed);
+    for (size_t i = 0; i < count; ++i) EXPECT_EQ(Thrown(*thrown[i]), replay(i)) << i;
+  };
   // Two enemies hit in the same pass, silently: six sparks each, x speed first.
   auto left = still(300, 100), right = still(500, 100);
   bulletList = std::make_shared<TList>();
   TBullet::Create(280, 100, 0, 0);
   TBullet::Create(480, 100, 0, 0);
-  particleList = std::make_shared<TList>();
   SoundLog().clear();
-  SeedRandom(303);
-  UpdateBullets();
+  expectThrown(303, 12, [] { UpdateBullets(); }, [](size_t i) {
+    const int32_t xs = Trunc(RandomFloat(-2, 2)), ys = Trunc(RandomFloat(-2, 2));
+    return Replayed(i < 6 ? 294 : 494, 100, xs, ys, 0, 0);
+  });
   EXPECT_EQ(left->health + right->health, 100);
   EXPECT_TRUE(SoundLog().empty());
-  auto thrown = All<TParticle>(particleList);
-  ASSERT_EQ(thrown.size(), 12u);
-  SeedRandom(303);
-  for (size_t i = 0; i < 12; ++i) {
-    const int32_t xs = Trunc(RandomFloat(-2, 2)), ys = Trunc(RandomFloat(-2, 2));
-    EXPECT_EQ(Thrown(*thrown[i]), Replayed(i < 6 ? 294 : 494, 100, xs, ys, 0, 0)) << i;
-  }
-
   // The player's death: x speed, y speed, colour, 101 times.
   auto player = TPlayer::New();
   player->x = 123.7f;
   player->y = 456.2f;
   player->health = 0;
-  particleList = std::make_shared<TList>();
-  SeedRandom(404);
-  player->Update();
-  thrown = All<TParticle>(particleList);
-  ASSERT_EQ(thrown.size(), 101u);
-  SeedRandom(404);
-  for (size_t i = 0; i < 101; ++i) {
+  expectThrown(404, 101, [&] { player->Update(); }, [](size_t) {
     const int32_t xs = Trunc(RandomFloat(-6, 6)), ys = Trunc(RandomFloat(-6, 6));
     const int32_t color = RandomInt(0, 1);
-    EXPECT_EQ(Thrown(*thrown[i]), Replayed(123, 456, xs, ys, color, 0)) << i;
-  }
-
+    return Replayed(123, 456, xs, ys, color, 0);
+  });
   // An enemy's explosion: the big flash, then x speed, y speed and style of
   // each of 31 pieces of debris.
   auto doomed = still(250.7f, 130.2f);
   doomed->health = 0;
   graceTimer = 400;
-  particleList = std::make_shared<TList>();
-  SeedRandom(505);
-  doomed->Update();
-  thrown = All<TParticle>(particleList);
-  ASSERT_EQ(thrown.size(), 32u);
-  SeedRandom(505);
-  EXPECT_EQ(Thrown(*thrown[0]), Replayed(250, 130, 0, 0, 0, 0, true));
-  for (size_t i = 1; i < 32; ++i) {
+  expectThrown(505, 32, [&] { doomed->Update(); }, [](size_t i) {
+    if (i == 0) return Replayed(250, 130, 0, 0, 0, 0, true);
     const int32_t xs = Trunc(RandomFloat(-5, 5)), ys = Trunc(RandomFloat(-5, 5));
     const int32_t style = RandomInt(0, 1);
-    EXPECT_EQ(Thrown(*thrown[i]), Replayed(250, 130, xs, ys, 1, style)) << i;
-  }
+    return Replayed(250, 130, xs, ys, 1, style);
+  });
 }
 
 TEST_F(Golden, TheEyeOfAFrameDriftsAndThrobsWithTheBeat) {

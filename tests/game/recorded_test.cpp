@@ -1,6 +1,7 @@
 // What the game draws and plays, checked through the recording 2D driver
 // and the sound log: the HUD's blinking health line, enemy colours, enemy
-// bullet rotation, explosion notes, and a game started from the title.
+// bullet rotation, explosion notes, a game started from the title, the
+// game-over overlay with the draw order around it, and a stage change.
 #include <gtest/gtest.h>
 
 #include <algorithm>
