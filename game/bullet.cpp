@@ -11,8 +11,6 @@
 #include "graphics/draw.h"
 #include "system/random.h"
 
-#include <cmath>
-
 void TBullet::Create(int32_t x, int32_t y, int32_t angle, int32_t owner) {
   auto b = std::make_shared<TBullet>();
   if (owner == 0) {
@@ -50,12 +48,12 @@ void TBullet::CheckCollision() {
   const int32_t bx = static_cast<int32_t>(x);
   const int32_t by = static_cast<int32_t>(y);
   if (owner == 0) {
-    // Nothing leaves enemyList during this walk, so it can follow the links
-    // directly instead of taking a reference to every enemy it passes; the
-    // list holds nothing but enemies.
+    // The list's own walk takes and drops a reference per enemy; with every
+    // bullet walking every enemy that doubles the cost of a busy frame, so
+    // this walk follows the links itself. Nothing leaves enemyList meanwhile.
     const TLink* head = enemyList->_head.get();
     for (const TLink* link = head->_succ.get(); link != head; link = link->_succ.get()) {
-      auto* enemy = static_cast<Vihu*>(link->_value.get());
+      auto* enemy = dynamic_cast<Vihu*>(link->_value.get());
       if (!enemy || enemy->TimeHasCome != 0) continue;
       if (WithinDistance(bx, by, static_cast<int32_t>(enemy->x), static_cast<int32_t>(enemy->y),
                          enemy->size)) {
@@ -90,7 +88,7 @@ void TBullet::CheckCollision() {
 }
 
 void TBullet::Render() {
-  const double s = 1 + std::pow(static_cast<double>(pulse), 2) * 0.3;
+  const double s = 1 + PulseSquared() * 0.3;
   if (owner == 0) {
     SetColor(255, 255, 255);
     SetScale(1, 1);

@@ -50,7 +50,7 @@ int32_t TFrame::Update(float speed) {
 
 int32_t TFrame::Render(int32_t, int32_t) {
   SeedRandom(seed);
-  const double pulse2 = std::pow(static_cast<double>(pulse), 2);
+  const double pulse2 = PulseSquared();
   if (life < 50) {
     SetAlpha(life / 50.0f);
   } else {

@@ -41,6 +41,8 @@ int32_t playerX = 0, playerY = 0;
 int32_t mouseXSum = 0;
 int32_t explodeNote = 0;
 
+double PulseSquared() { return static_cast<double>(pulse) * pulse; }
+
 void NewColors() {
   colorR = RandomInt(255, 1);
   colorG = RandomInt(255, 1);
@@ -126,11 +128,10 @@ void GameFrame() {
   RenderBullets();
 
   // The shade breathes with the beat.
-  const double pulse2 = std::pow(static_cast<double>(pulse), 2);
   SetScale(2, 2);
   SetColor(0, 0, 0);
   SetRotation(0);
-  SetAlpha(static_cast<float>(0.2 + 0.3 * pulse2));
+  SetAlpha(static_cast<float>(0.2 + 0.3 * PulseSquared()));
   DrawImage(imgShade2, 400, 300, 0);
 
   DrawHUD();
@@ -185,7 +186,7 @@ void DrawHUD() {
   }
   SetRotation(-10);
   DrawText("HEALTH: " + std::to_string(health),
-           static_cast<float>(10 + 2 * std::pow(static_cast<double>(pulse), 2)), 55);
+           static_cast<float>(10 + 2 * PulseSquared()), 55);
 }
 
 void GameOverScreen() {

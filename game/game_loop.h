@@ -35,6 +35,8 @@ void BeginGame();
 void GameFrame();
 // Fresh world lists and counters for a new game.
 void ResetGame();
+// The pulse squared: the beat's swell, softer below the peak.
+double PulseSquared();
 // A new stage tint.
 void NewColors();
 // The heads-up display: kills, level and health.

@@ -10,8 +10,6 @@
 #include "system/input.h"
 #include "system/random.h"
 
-#include <cmath>
-
 TPlayer::TPlayer() {
   x = 400;
   y = 300;
@@ -78,7 +76,7 @@ void TPlayer::UpdateKeys() {
 }
 
 void TPlayer::Render() {
-  const auto s = static_cast<float>(1 + std::pow(static_cast<double>(pulse), 2) * 0.1);
+  const auto s = static_cast<float>(1 + PulseSquared() * 0.1);
   SetScale(s, s);
   SetColor(255 - colorR, static_cast<int32_t>(255 - colorB * 0.5), colorB);
   SetRotation(angle);

@@ -12,7 +12,6 @@
 #include "system/random.h"
 
 #include <algorithm>
-#include <cmath>
 
 Vihu::Vihu() {
   const double a = RandomFloat(0, 360);
@@ -112,7 +111,7 @@ void Vihu::Render() {
     SetScale(1 + movingaway, 1 + movingaway);
     SetAlpha(1 - movingaway * 0.4f);
   } else {
-    const double k = (0.9 + std::pow(static_cast<double>(pulse), 2) * 0.2 + flashRed) * f;
+    const double k = (0.9 + PulseSquared() * 0.2 + flashRed) * f;
     SetScale(static_cast<float>(k), static_cast<float>(k));
   }
   SetRotation(static_cast<float>(SinDeg(gameTime / swingspeed + creation) * 10));

@@ -115,6 +115,7 @@ TEST_F(Bullet, AnEnemyShotHitsThePlayerOnceWithOneSpark) {
   flashRed = 0;
   Make(390, 300, 0, 1)->Update();
   EXPECT_EQ(player->health, 200);
+  EXPECT_EQ(SoundLog(), (std::vector<std::string>{"play playerhit 1"}));
   EXPECT_FLOAT_EQ(flashRed, 1.0f);
   EXPECT_EQ(particleList->Count(), 1);
   EXPECT_EQ(bulletList->Count(), 0);

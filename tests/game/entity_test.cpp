@@ -5,8 +5,12 @@
 #include "game/entity.h"
 #include "game/game_loop.h"
 #include "game/particle.h"
+#include "game/title.h"
 #include "game/vihu.h"
 #include "game_test_support.h"
+#include "graphics/graphics.h"
+#include "graphics/image.h"
+#include "graphics/recording_canvas_driver.h"
 
 using namespace game_test;
 
@@ -78,10 +82,12 @@ TEST_F(WorldLists, AnEnemyThatHasMovedAwayIsDroppedWithoutExplodingOrCounting) {
 }
 
 TEST_F(WorldLists, ObjectsRemovedInTheirUpdateAreNotDrawnAndTheWalkGoesOn) {
+  auto driver = std::make_shared<TRecordingCanvasDriver>();
+  SetGraphicsDriver(driver);
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  imgParticle = Picture(4, 4);
   // Three particles on their last update, between two that live on.
-  TParticle::Create(0, 0, 0, 0, 0, 0, 0);
-  for (int i = 0; i < 3; ++i) TParticle::Create(0, 0, 0, 0, 0, 0, 0);
-  TParticle::Create(0, 0, 0, 0, 0, 0, 0);
+  for (int i = 1; i <= 5; ++i) TParticle::Create(10 * i, 0, 0, 0, 0, 0, 0);
   auto all = All<TParticle>(particleList);
   for (int i = 1; i <= 3; ++i) all[i]->life = 1;
   all[0]->life = all[4]->life = 30;
@@ -91,4 +97,11 @@ TEST_F(WorldLists, ObjectsRemovedInTheirUpdateAreNotDrawnAndTheWalkGoesOn) {
   EXPECT_EQ(left[0], all[0]);
   EXPECT_EQ(left[1], all[4]);
   EXPECT_FLOAT_EQ(all[4]->life, 29);  // the walk reached the last one
+  RenderParticles();
+  const auto drawn = driver->Calls("Image");
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_FLOAT_EQ(drawn[0].tx, 10);
+  EXPECT_FLOAT_EQ(drawn[1].tx, 50);
+  EndGraphics();
+  imgParticle = nullptr;
 }

@@ -5,6 +5,8 @@
 #include "game/game_loop.h"
 #include "game_test_support.h"
 #include "graphics/canvas.h"
+#include "graphics/graphics.h"
+#include "graphics/recording_canvas_driver.h"
 #include "system/random.h"
 
 using namespace game_test;
@@ -16,7 +18,15 @@ TEST_F(Frame, CreateStartsSmallAndFreshAndSetsTheClearColourToHalfTheTint) {
   colorG = 100;
   colorB = 3;
   gameTime = 0;
+  SetGraphicsDriver(std::make_shared<TRecordingCanvasDriver>());
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
   auto f = TFrame::Create();
+  int r, g, b;
+  GetClsColor(r, g, b);
+  EndGraphics();
+  EXPECT_EQ(r, 100);
+  EXPECT_EQ(g, 50);
+  EXPECT_EQ(b, 1);
   EXPECT_FLOAT_EQ(f->size, 0);
   EXPECT_FLOAT_EQ(f->zoomspeed, 0.01f);
   EXPECT_EQ(f->life, 1200);

@@ -186,7 +186,9 @@ TEST_F(GameLoop, AfterDeathStagesNeitherRaiseTheLevelNorGrowTheWaves) {
   EXPECT_EQ(spawnTimer, 4);
   EXPECT_NEAR(flashWhite, 0.9f, 1e-6);
   for (int i = 0; i < 5; ++i) GameFrame();
-  EXPECT_EQ(All<Vihu>(enemyList).back()->TimeHasCome, 0);
+  int wave = 0;  // the first wave still leaving, the new one of six beside it
+  for (const auto& enemy : All<Vihu>(enemyList)) wave += enemy->TimeHasCome == 0;
+  EXPECT_EQ(wave, 6);
   EXPECT_EQ(kills, 0);
   // The music is paused again in every frame of the overlay.
   EXPECT_EQ(SoundLog().back(), "pause music");

@@ -1,18 +1,23 @@
 // Draw calls of a whole title iteration and a whole game frame, recorded by
 // the recording 2D driver and compared with values worked out by hand from
 // the game's rules (the screen-frame layouts come from an independent
-// re-computation of the generator's sequence for the seeds involved).
+// re-computation of the generator's sequence for the seeds involved); and
+// the random draws of particles, shots, deaths and a frame's eye, replayed
+// from the generator in the order the rules give them.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 
+#include "game/bullet.h"
 #include "game/entity.h"
 #include "game/frame.h"
 #include "game/game_loop.h"
+#include "game/particle.h"
 #include "game/player.h"
 #include "game/title.h"
+#include "game/vihu.h"
 #include "game_test_support.h"
 #include "graphics/canvas.h"
 #include "graphics/draw.h"
@@ -20,6 +25,7 @@
 #include "graphics/image.h"
 #include "graphics/pixmap.h"
 #include "graphics/recording_canvas_driver.h"
+#include "system/random.h"
 
 using namespace game_test;
 
@@ -239,4 +245,146 @@ TEST_F(Golden, AGameFrameOnTheBeat) {
   wants.push_back({"Rect", 0, 0, 255, 255, 255, 0, 0, 1, 1, 800, 600});
   wants.push_back({"Rect", 0, 0, 255, 0, 0, 0, 0, 1, 1, 800, 600});
   ExpectAll(wants);
+}
+
+namespace {
+
+// What a particle got from its thrower and from its own draws.
+std::vector<double> Thrown(const TParticle& p) {
+  return {p.x, p.y, p.xs, p.ys, double(p.color), double(p.style), double(p.turnspeed), p.scale,
+          p.lifetime, p.life};
+}
+// The same replayed from the generator: the particle draws its spin in the
+// constructor, then its growth, then its life; a big one overrides the last two.
+std::vector<double> Replayed(double x, double y, int xs, int ys, int color, int style,
+                             bool big = false) {
+  const double turn = static_cast<int32_t>(RandomFloat(-5, 5));
+  const double scale = static_cast<float>(RandomFloat(0.99, 1.01));
+  const double life = RandomInt(10, 60);
+  return {x, y, double(xs), double(ys), double(color), double(style), turn,
+          big ? double(0.9f) : scale, big ? 20 : life, big ? 20 : life};
+}
+int32_t Trunc(double v) { return static_cast<int32_t>(v); }
+
+}  // namespace
+
+// Each object's draws replayed from the same seed in the order the rules
+// give them; a swapped, extra or missing draw shifts every value after it.
+TEST_F(Golden, EveryRandomDrawOfTheWorldComesInItsOrder) {
+  auto still = [](float x, float y) {
+    auto enemy = Vihu::New();
+    enemy->x = x;
+    enemy->y = y;
+    enemy->speed = 0;
+    enemy->movecounter = 1000;
+    return enemy;
+  };
+  // Enemy fire: heads of the coin aim at the player, 33 degrees from
+  // (100, 100) towards (400, 300), tails draw a direction; then the shot
+  // draws its scatter and its phase.
+  playerX = 400;
+  playerY = 300;
+  graceTimer = 0;
+  auto gunner = still(100, 100);
+  gunner->warmup = -1;
+  gunner->startup = 0;
+  bool sides[2] = {false, false};
+  for (int32_t seed = 100003; !(sides[0] && sides[1]); seed += 100003) {
+    bulletList = std::make_shared<TList>();
+    gunner->reload = 1;
+    SeedRandom(seed);
+    gunner->Update();
+    SeedRandom(seed);
+    const int32_t coin = RandomInt(0, 1);
+    const int32_t aim = coin == 0 ? 33 : RandomInt(1, 360);
+    const auto angle = static_cast<float>(aim + RandomFloat(-1, 1));
+    const auto phase = static_cast<float>(RandomFloat(0, 1));
+    const auto shot = All<TBullet>(bulletList);
+    ASSERT_EQ(shot.size(), 1u);
+    EXPECT_EQ(shot[0]->angle, angle) << "seed " << seed;
+    EXPECT_EQ(shot[0]->phase, phase) << "seed " << seed;
+    sides[coin] = true;
+  }
+
+  // Runs act from a seed, then replays the thrower's draws and each
+  // particle's own for every particle thrown.
+  auto expectThrown = [](int32_t seed, size_t count, auto act, auto replay) {
+    particleList = std::make_shared<TList>();
+    SeedRandom(seed);
+    act();
+    const auto thrown = All<TParticle>(particleList);
+    ASSERT_EQ(thrown.size(), count);
+    SeedRandom(seed);
+    for (size_t i = 0; i < count; ++i) EXPECT_EQ(Thrown(*thrown[i]), replay(i)) << i;
+  };
+  // Two enemies hit in the same pass, silently: six sparks each, x speed first.
+  auto left = still(300, 100), right = still(500, 100);
+  bulletList = std::make_shared<TList>();
+  TBullet::Create(280, 100, 0, 0);
+  TBullet::Create(480, 100, 0, 0);
+  SoundLog().clear();
+  expectThrown(303, 12, [] { UpdateBullets(); }, [](size_t i) {
+    const int32_t xs = Trunc(RandomFloat(-2, 2)), ys = Trunc(RandomFloat(-2, 2));
+    return Replayed(i < 6 ? 294 : 494, 100, xs, ys, 0, 0);
+  });
+  EXPECT_EQ(left->health + right->health, 100);
+  EXPECT_TRUE(SoundLog().empty());
+  // The player's death: x speed, y speed, colour, 101 times.
+  auto player = TPlayer::New();
+  player->x = 123.7f;
+  player->y = 456.2f;
+  player->health = 0;
+  expectThrown(404, 101, [&] { player->Update(); }, [](size_t) {
+    const int32_t xs = Trunc(RandomFloat(-6, 6)), ys = Trunc(RandomFloat(-6, 6));
+    const int32_t color = RandomInt(0, 1);
+    return Replayed(123, 456, xs, ys, color, 0);
+  });
+  // An enemy's explosion: the big flash, then x speed, y speed and style of
+  // each of 31 pieces of debris.
+  auto doomed = still(250.7f, 130.2f);
+  doomed->health = 0;
+  graceTimer = 400;
+  expectThrown(505, 32, [&] { doomed->Update(); }, [](size_t i) {
+    if (i == 0) return Replayed(250, 130, 0, 0, 0, 0, true);
+    const int32_t xs = Trunc(RandomFloat(-5, 5)), ys = Trunc(RandomFloat(-5, 5));
+    const int32_t style = RandomInt(0, 1);
+    return Replayed(250, 130, xs, ys, 1, style);
+  });
+}
+
+TEST_F(Golden, TheEyeOfAFrameDriftsAndThrobsWithTheBeat) {
+  // A layout's draws replayed up to the eye: the first seed that has one.
+  double phase = 0, turn = 0, drift = 0;
+  int32_t seed = 0;
+  for (bool eye = false; !eye;) {
+    SeedRandom(++seed);
+    for (int32_t i = RandomInt(0, 15); i >= 0; --i) {
+      RandomFloat(0.7, 1), RandomFloat(0.6, 1), RandomFloat(0.6, 1);
+      RandomInt(-400, 800), RandomInt(-300, 600), RandomInt(100, 800), RandomInt(100, 600);
+    }
+    eye = RandomInt(0, 2) == 0;
+    if (eye) phase = RandomFloat(0, 90), turn = RandomFloat(-500, 800), drift = RandomFloat(0, 100);
+  }
+  PushFrame();
+  All<TFrame>(frameList).front()->seed = seed;
+  gameTime = 3000;
+  const double deg = kPi / 180;
+  for (float p : {0.0f, 0.8f}) {  // a pulse of 0, as before any game, hides it
+    pulse = p;
+    driver->Clear();
+    RenderFrames();
+    std::vector<TRecordedCall> eyes;
+    for (const auto& call : driver->Calls("Image")) {
+      if (Is(call, imgEye)) eyes.push_back(call);
+    }
+    ASSERT_EQ(eyes.size(), 1u) << "seed " << seed;
+    Expect(eyes[0],
+           {"eye", static_cast<float>(400 + 300 * std::cos((drift + 3000 / 180.0) * deg)),
+            static_cast<float>(300 + 200 * std::sin(3000 / 169.0 * deg)), 255, 255, 255,
+            static_cast<float>(std::fabs(std::sin((phase + 3000 / 22.0) * deg)) * p * 0.2),
+            static_cast<float>(3000 / 180.0 + turn),
+            static_cast<float>(1 + 0.5 * std::cos(35 * deg)),   // 3000 div 85
+            static_cast<float>(1 + 0.5 * std::sin(31 * deg))},  // 3000 div 96
+           0);
+  }
 }

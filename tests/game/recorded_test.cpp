@@ -1,7 +1,11 @@
 // What the game draws and plays, checked through the recording 2D driver
 // and the sound log: the HUD's blinking health line, enemy colours, enemy
-// bullet rotation, explosion notes, and a game started from the title.
+// bullet rotation, explosion notes, a game started from the title, the
+// game-over overlay with the draw order around it, and a stage change.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include "game/bullet.h"
 #include "game/entity.h"
@@ -13,8 +17,10 @@
 #include "game/vihu.h"
 #include "game_test_support.h"
 #include "graphics/draw.h"
+#include "graphics/canvas.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
+#include "graphics/image_font.h"
 #include "graphics/pixmap.h"
 #include "graphics/recording_canvas_driver.h"
 #include "system/event.h"
@@ -63,9 +69,12 @@ class Recorded : public GameTest {
   std::shared_ptr<TRecordingCanvasDriver> driver;
 };
 
-// Escape goes down in the n-th Flip from now, so a game run by PlayGame ends.
+// Escape (or A) goes down in the n-th Flip from now, so a game run by
+// PlayGame ends (or sees A pressed).
 int flips_to_escape = 0;
+int flips_to_a = 0;
 std::shared_ptr<TObject> EscapeLater(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
+  if (flips_to_a > 0 && --flips_to_a == 0) EmitEvent(EVENT_KEYDOWN, nullptr, 65);
   if (flips_to_escape > 0 && --flips_to_escape == 0) EmitEvent(EVENT_KEYDOWN, nullptr, 27);
   return data;
 }
@@ -214,6 +223,7 @@ TEST_F(Recorded, SpaceOnTheTitleRunsAGameInsideTheIterationAndEscapeEndsIt) {
   PushFrame();
   AddHook(FlipHook, &EscapeLater);
   flips_to_escape = 2;
+  flips_to_a = 1;  // A pressed during the game moves the player, pushes nothing
   PressKey(32);
   ReleaseKey(32);
   PressKey(65);  // A pressed on the title, before the game: flushed by the game
@@ -235,6 +245,11 @@ TEST_F(Recorded, SpaceOnTheTitleRunsAGameInsideTheIterationAndEscapeEndsIt) {
   SetNow(5000);
   TitleIteration();
   EXPECT_EQ(gameTime, 5000);
+  // After a game, A on the title starts the zoom.
+  PressKey(65);
+  TitleIteration();
+  ASSERT_EQ(frameList->Count(), 2);
+  EXPECT_FLOAT_EQ(All<TFrame>(frameList).back()->size, 0.05f);
 }
 
 TEST_F(Recorded, TheAKeyOnTheTitlePushesAFrame) {
@@ -322,4 +337,175 @@ TEST_F(Recorded, TheTitleLoopEndsWhenEscapeIsHeldAtTheTopOfAnIteration) {
   driver->Clear();
   TitleLoop();
   EXPECT_EQ(driver->Count("Flip"), 0);
+}
+
+namespace {
+
+// Where and how a call drew: position, scale, rotation, colour and alpha.
+std::vector<float> Drawn(const TRecordedCall& c) {
+  return {c.tx, c.ty, c.scale_x, c.scale_y, c.rotation, float(c.red), float(c.green),
+          float(c.blue), c.alpha};
+}
+void ExpectNear(const std::vector<float>& got, const std::vector<float>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-4) << "value " << i;
+}
+
+}  // namespace
+
+TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
+  fontMedium = TImageFont::CreateDefault();
+  imgShadow = Picture(12, 6);
+  imgPlayer1 = Picture(14, 14);
+  imgPlayer2 = Picture(15, 15);
+  imgWeapon = Picture(10, 4);
+  imgParticle = Picture(4, 4);
+  const double deg = kPi / 180;
+  // The overlay's three lines, last of the texts, as the rules draw them.
+  auto expectOverlay = [&](float p, int32_t ms, const std::string& score) {
+    auto texts = driver->Calls("Text");
+    ASSERT_GE(texts.size(), 3u);
+    texts.erase(texts.begin(), texts.end() - 3);
+    EXPECT_EQ(texts[0].text + "|" + texts[1].text + "|" + texts[2].text,
+              "GAME OVER|" + score + "|press esc to return to menu");
+    const float big = 2 + 0.1f * p;
+    ExpectNear(Drawn(texts[0]), {220 - 2 * p, 250 - p, big, big,
+                                 float(std::sin(ms / 18 * deg)), p > 0.5f ? 255.f : 0, 0, 0, 1});
+    ExpectNear(Drawn(texts[1]), {230, 370, 1, 1, float(std::sin(ms / 28 * deg)), 255, 255, 255, 1});
+    ExpectNear(Drawn(texts[2]), {180, 460, 1, 1, 0, 255, 255, 255, 1});
+    for (const auto& text : texts) EXPECT_EQ(text.font, fontMedium);
+  };
+  // Straight over any draw state, red above half a pulse, black at half;
+  // it leaves fontMedium, scale 1, alpha 1, rotation 0 and white.
+  gameTime = 1500;
+  kills = 12;
+  for (float p : {0.75f, 0.5f}) {
+    pulse = p;
+    SetImageFont(nullptr);
+    SetScale(3, 4);
+    SetAlpha(0.25f);
+    SetRotation(45);
+    SetColor(1, 2, 3);
+    driver->Clear();
+    GameOverScreen();
+    expectOverlay(p, 1500, "KILLS: 12");
+    float sx, sy;
+    GetScale(sx, sy);
+    int r, g, b;
+    GetColor(r, g, b);
+    EXPECT_EQ(GetImageFont(), fontMedium);
+    EXPECT_EQ((std::vector<float>{sx, sy, GetAlpha(), GetRotation(), float(r), float(g), float(b)}),
+              (std::vector<float>{1, 1, 1, 0, 255, 255, 255}));
+  }
+
+  // In a game: enemies are drawn first, then the player (shadow, body,
+  // weapon), the particles and the bullets; at 1000 ms, enemy and player
+  // show their second picture (1000 div 256 is odd). Particles of
+  // colour 0 and 1 take the tint with green following blue, the big flash is
+  // white, and one of no colour keeps the player's.
+  SetNow(0);
+  BeginGame();
+  spawnTimer = 1000;
+  colorR = 10;
+  colorG = 99;
+  colorB = 20;
+  imgParticle2 = Picture(5, 5);
+  auto enemy = Vihu::New();
+  enemy->x = 600;
+  enemy->y = 300;
+  enemy->speed = 0;
+  enemy->movecounter = 1000;
+  enemy->health = 50;
+  TParticle::Create(50, 50, 0, 0, 7, 0, 0);
+  TParticle::Create(50, 50, 0, 0, 1, 1, 0);
+  TParticle::Create(50, 50, 0, 0, 0, 0, 1);
+  TParticle::Create(50, 50, 0, 0, 0, 0, 0);
+  FireBullet(100, 500, 0, 1);
+  auto order = [&] {
+    const std::pair<char, std::shared_ptr<TImage>> cast[] = {
+        {'E', imgVihu1},  {'E', imgVihu2},    {'s', imgShadow},  {'1', imgPlayer1},
+        {'2', imgPlayer2}, {'w', imgWeapon}, {'p', imgParticle}, {'q', imgParticle2},
+        {'b', imgVihuAmmus}};
+    std::string out;
+    for (const auto& call : driver->Calls("Image")) {
+      for (const auto& [letter, image] : cast) {
+        if (call.pixmap == image->pixmaps[0]) out += letter;
+      }
+    }
+    return out;
+  };
+  SetNow(1000);
+  driver->Clear();
+  GameFrame();
+  EXPECT_EQ(order(), "Es2wpqppb");
+  const double p2 = pulse * pulse;  // what swells with the beat follows its square
+  EXPECT_NEAR(driver->Calls("Rect")[0].rotation, 10 * std::sin(62 * deg) + p2, 1e-5);
+  EXPECT_NEAR(ImagesOf(imgVihu2).at(0).scale_x, (0.9 + 0.2 * p2) * (1 - enemy->warmup), 1e-6);
+  EXPECT_NEAR(ImagesOf(imgShadow).at(0).scale_x, 1 + 0.1 * p2, 1e-6);
+  EXPECT_NEAR(ImagesOf(imgVihuAmmus).at(0).scale_x, 1 + 0.3 * p2, 1e-6);
+  EXPECT_NEAR(TextCall("HEALTH: ").tx, 10 + 2 * p2, 1e-5);
+  std::vector<int> tints;
+  for (const auto& call : driver->Calls("Image")) {
+    if (call.pixmap == imgParticle->pixmaps[0] || call.pixmap == imgParticle2->pixmaps[0]) {
+      tints.insert(tints.end(), {call.red, call.green, call.blue});
+    }
+  }
+  EXPECT_EQ(tints, (std::vector<int>{245, 245, 20, 245, 235, 235, 255, 255, 255, 245, 235, 235}));
+
+  // The death frame: the player is not drawn any more (101 particles burst
+  // from it), a shot of its own still in flight strikes the enemy (6
+  // sparks), and the overlay comes on after the HUD, before the flashes
+  // and before the music is paused.
+  All<TPlayer>(playerList).front()->health = 0;
+  FireBullet(560, 300, 0, 0);
+  SetNow(1500);
+  driver->Clear();
+  GameFrame();
+  ASSERT_EQ(gameOver, 1);
+  EXPECT_EQ(order(), "Epqpp" + std::string(107, 'p') + "b");
+  EXPECT_EQ(driver->Count("Text"), 6);
+  expectOverlay(pulse, 1500, "KILLS: 0");
+  const auto& calls = driver->calls;
+  EXPECT_EQ(calls[calls.size() - 3].op + calls[calls.size() - 2].op, "RectRect");
+  EXPECT_EQ(SoundLog().back(), "pause music");
+  // In silence the overlay blinks on with the beat clock, black at three
+  // quarters of a beat and red a half beat later, counting the late kill.
+  for (int32_t ms : {1731, 1962}) {
+    SetNow(ms);
+    driver->Clear();
+    GameFrame();
+    ASSERT_NEAR(pulse, ms == 1962 ? 1 : 0, 1e-3);
+    expectOverlay(pulse, ms, "KILLS: 1");
+  }
+  EXPECT_EQ(std::count(SoundLog().begin(), SoundLog().end(), "resume music"), 1);
+  EXPECT_EQ(SoundLog().back(), "pause music");
+  fontMedium = nullptr;
+  imgShadow = imgPlayer1 = imgPlayer2 = imgWeapon = imgParticle = imgParticle2 = nullptr;
+}
+
+TEST_F(Recorded, AStageChangePushesItsFrameUnderTheOldTintThenDrawsTheNewOne) {
+  SetNow(0);
+  BeginGame();
+  spawnTimer = 1000;
+  colorR = 101;
+  colorG = 51;
+  colorB = 203;
+  SetNow(7385);  // the first millisecond of stage 1
+  GameFrame();
+  ASSERT_EQ(frameList->Count(), 2);
+  int r, g, b;
+  GetClsColor(r, g, b);
+  EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{50, 25, 101}));
+  // The frame's seed is the first draw after its SeedRandom(7385), the new
+  // tint the three draws after that.
+  SeedRandom(7385);
+  EXPECT_EQ(All<TFrame>(frameList).back()->seed, RandomInt(0, 32100));
+  EXPECT_EQ(colorR, RandomInt(255, 1));
+  EXPECT_EQ(colorG, RandomInt(255, 1));
+  EXPECT_EQ(colorB, RandomInt(255, 1));
+  // With no frames, drawing them leaves the generator alone.
+  frameList = std::make_shared<TList>();
+  SeedRandom(99);
+  RenderFrames();
+  EXPECT_EQ(RandomSeed(), 99);
 }

@@ -200,14 +200,24 @@ TEST_F(Enemy, TwoHitsKillAndTheKillComesInTheEnemysNextUpdate) {
   }
 }
 
-TEST_F(Enemy, ExplosionNotesCycleAndCarryOver) {
-  for (int kill = 0; kill < 4; ++kill) {
-    auto enemy = Place(300, 300, 0, 0);
-    enemy->health = 0;
-    enemy->Update();
-  }
+TEST_F(Enemy, ExplosionNotesCycleAndCarryOverIntoTheNextGame) {
+  auto killTwo = [&] {
+    for (int kill = 0; kill < 2; ++kill) {
+      auto enemy = Place(300, 300, 0, 0);
+      enemy->health = 0;
+      enemy->Update();
+    }
+  };
+  BeginGame();
+  killTwo();
+  BeginGame();
+  EXPECT_EQ(kills, 0);
+  killTwo();
+  EXPECT_EQ(kills, 2);
   EXPECT_EQ(explodeNote, 1);
-  EXPECT_EQ(kills, 4);
+  EXPECT_EQ(SoundLog(),
+            (std::vector<std::string>{"cue music", "resume music", "play D 0.5", "play A 0.5",
+                                      "cue music", "resume music", "play G 0.5", "play D 0.5"}));
 }
 
 TEST_F(Enemy, AnEnemyKilledBeforeBeingSentAwayStillExplodes) {
