@@ -147,10 +147,13 @@ build "$WORK/src/${SRCDIR[libpng1.6]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TE
 build "$WORK/src/${SRCDIR[freetype]}" -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
   -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON \
   -DZLIB_LIBRARY=/usr/$HOST/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$HOST/include
+# SDL with only what the game uses: an OpenGL window, events, the message box,
+# timers, threads and audio (WASAPI, DirectSound, winmm, and the disk and
+# dummy drivers the tests use). ccache is left to the caller.
 build "$WORK/src/${SRCDIR[libsdl2]}" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF \
-  -DSDL_RENDER=OFF -DSDL_VULKAN=OFF -DSDL_LOCALE=OFF \
-  -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF
+  -DSDL_RENDER=OFF -DSDL_VULKAN=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF \
+  -DSDL_OPENGLES=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF -DSDL_CCACHE=OFF
 
 # Each library's licence, for the folder that ships with the game.
 mkdir -p "$PREFIX/licenses"
