@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the Windows build links (SDL2, libpng, FreeType,
-# libogg, libvorbis) from Debian's own source packages, at exactly the versions
-# the Linux build links, into a static MinGW-w64 prefix:
+# libogg, libvorbis) from Debian's own source packages, at the versions the
+# Linux build links, into a static MinGW-w64 prefix:
 #
 #   scripts/build-windows-deps.sh <prefix-dir>
 #
 # The sources come through a private apt configuration next to the prefix,
 # whose deb-src entries are derived from the machine's configured package
 # sources; the system's own apt configuration is only read. zlib is Debian's
-# libz-mingw-w64-dev. A stamp in the prefix makes a second run do nothing.
+# libz-mingw-w64-dev. When the mirror no longer serves the installed version
+# (a security update not installed here yet), the newest Debian revision of the
+# same upstream release is taken, and the script says so. A stamp in the
+# prefix makes a second run do nothing.
 set -euo pipefail
 
 # deb-src twins of the machine's enabled deb entries. Files that do not end in
