@@ -77,15 +77,18 @@ XServer::~XServer() {
 }
 
 GameProcess::GameProcess(const XServer& x, const std::string& folder, const std::string& audio_file,
-                         const std::string& program)
+                         const std::string& program, const std::vector<std::string>& args)
     : display_(x.display()) {
+  std::vector<char*> argv = {const_cast<char*>("gloomfall")};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display_.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", audio_file.c_str(), 1);
-    execl(program.c_str(), "gloomfall", static_cast<char*>(nullptr));
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
 }
@@ -282,6 +285,21 @@ bool WaitForTitle(const std::string& display, const std::string& window_id, int 
     SleepMs(100);
   }
   return false;
+}
+
+std::string FindMessageBox(const std::string& display, int timeout_ms) {
+  // xdotool does not see the box's name, so read the window tree instead.
+  for (int waited = 0; waited < timeout_ms; waited += 100) {
+    std::string tree = RunCommand(display, "xwininfo -root -tree 2>/dev/null");
+    for (size_t p = 0, q; (q = tree.find('\n', p)) != std::string::npos; p = q + 1) {
+      std::string line = tree.substr(p, q - p);
+      if (line.find("\"gloomfall\": ()") == std::string::npos || line.find("800x600") != std::string::npos) continue;
+      size_t id = line.find("0x");
+      if (id != std::string::npos) return std::to_string(std::stoul(line.substr(id), nullptr, 16));
+    }
+    SleepMs(100);
+  }
+  return "";
 }
 
 std::vector<int16_t> ReadAudio(const std::string& path) {
