@@ -22,6 +22,10 @@ PACKAGES=(
   xfonts-base
   # the Debian package (dependencies from dpkg-shlibdeps) and its desktop entry
   dpkg-dev desktop-file-utils
+  # the Windows build: MinGW-w64, zlib for it, the installer, Wine to test it
+  # (the other libraries are built from Debian's source packages by
+  # scripts/build-windows-deps.sh, which needs dpkg-source from dpkg-dev)
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64
 )
 
 missing=()
