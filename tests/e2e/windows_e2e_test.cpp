@@ -52,7 +52,11 @@ class Wine : public ::testing::Test {
     ASSERT_TRUE(x_.ok()) << "no Xvfb";
     setenv("WINEPREFIX", kPrefix.c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);  // no offer of Mono or Gecko
+    // No offer of Mono or Gecko, and no menu entries for the installed game
+    // in the real desktop; the prefix's user folders link to a home of its own.
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
+    fs::create_directories(kPrefix + "-home");
+    setenv("HOME", (kPrefix + "-home").c_str(), 1);
     if (!fs::exists(kPrefix + "/system.reg")) {
       RunCommand(x_.display(), kWine + " wineboot -i >/dev/null 2>&1; " + kWineServer + " -w");
       ASSERT_TRUE(fs::exists(kPrefix + "/system.reg")) << "Wine made no prefix in " << kPrefix;
@@ -76,8 +80,8 @@ class Wine : public ::testing::Test {
     game_->xdo("mousemove --window " + window_ + " 400 300");
     game_->xdo("windowfocus --sync " + window_);
   }
-  Shot Snap(const std::string& name) {
-    Shot s = Screenshot(x_.display(), window_);
+  Shot Snap(const std::string& name, const std::string& window = "") {
+    Shot s = Screenshot(x_.display(), window.empty() ? window_ : window);
     if (!s.empty()) WritePng(s, OutPath(name + ".png"));
     return s;
   }
@@ -184,7 +188,7 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
   linux_game->xdo("keyup Escape");
 
   t0 = Clock::now();
-  Start(kFolder, {"gloomfall.exe"});
+  ASSERT_NO_FATAL_FAILURE(Start(kFolder, {"gloomfall.exe"}));
   ASSERT_TRUE(WaitForTitle(x_.display(), window_, 30000)) << game_->Describe(window_);
   const int wine_ms = MsSince(t0);
   std::printf("start-up to the first title frame: Linux %d ms, Wine %d ms\n", linux_ms, wine_ms);
@@ -208,11 +212,12 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
     for (int s : {0, 8, 16}) diff.pixels[i] |= uint32_t(std::abs(int((p >> s) & 255) - int((q >> s) & 255))) << s;
   }
   EXPECT_LT(Count(diff, 220, 340, 580, 460, differs), 360 * 120 / 50) << "the help picture";
-  for (auto [y0, y1] : {std::pair{495, 545}, std::pair{548, 575}}) {
-    int here = Count(title, 100, y0, 720, y1, White), there = Count(linux_title, 100, y0, 720, y1, White);
-    EXPECT_NEAR(here, there, there / 4 + 5) << "a prompt at y " << y0;
+  auto grey = [](int r, int g, int b) { return r >= 60 && r <= 200 && std::abs(r - g) < 25 && std::abs(g - b) < 25; };
+  for (auto [y0, y1, pred] : {std::tuple{495, 545, &White}, std::tuple{548, 575, +grey}}) {
+    int here = Count(title, 100, y0, 720, y1, pred), there = Count(linux_title, 100, y0, 720, y1, pred);
+    EXPECT_GT(there, 15);
+    EXPECT_NEAR(here, there, there / 4 + 5) << "the prompt at y " << y0;
   }
-  EXPECT_GT(Count(title, 100, 495, 720, 545, White), 300) << "press space to start the game!";
 
   SleepMs(300);
   EXPECT_EQ(PeakOfTail(audio_, 300), 0) << "the title screen is silent";
@@ -237,13 +242,24 @@ TEST_F(Wine, WithoutItsFontEachBoxShowsAndTheGamePlaysWithItsOwnFont) {
   ASSERT_TRUE(CopyTree(kFolder, folder));
   fs::remove(folder + "/VeraMono.ttf");
   Start(folder, {"gloomfall.exe"}, false);
+  // One box per font. Wine's box takes a second or two to heed its OK
+  // button, so it is clicked until it goes.
   for (int box = 0; box < 3; ++box) {
     std::string found = FindMessageBox(x_.display(), 30000);
     ASSERT_FALSE(found.empty()) << "no message box " << box;
-    if (box == 0) WritePng(Screenshot(x_.display()), OutPath("font_not_loaded.png"));
-    game_->xdo("windowfocus --sync " + found);
-    game_->xdo("key Return");
-    SleepMs(500);
+    if (box == 0) {
+      int light = 0;  // a light grey box, once Wine has painted it
+      for (int i = 0; i < 50 && light < 5000; ++i, SleepMs(100))
+        light = Count(Snap("font_not_loaded", found), 0, 0, 800, 600, White);
+      EXPECT_GE(light, 5000) << "the box is drawn";
+    }
+    int status = 0;
+    for (int click = 0; click < 30 && status == 0; ++click) {
+      game_->xdo("mousemove --window " + found + " 207 58 click 1");
+      SleepMs(300);
+      RunCommand(x_.display(), "xwininfo -id " + found + " >/dev/null 2>&1", &status);
+    }
+    ASSERT_NE(status, 0) << "box " << box << " stays";
   }
   window_ = game_->FindWindow("gloomfall", 10000);
   ASSERT_FALSE(window_.empty());
@@ -280,7 +296,7 @@ TEST_F(Wine, TheInstallerInstallsSilentlyAndTheUninstallerTakesEverythingAway) {
 
   // Started through its shortcut from an unrelated folder, the game must
   // find its data in the install folder.
-  Start(kOut, {"start", "/wait", "/unix", shortcut});
+  ASSERT_NO_FATAL_FAILURE(Start(kOut, {"start", "/wait", "/unix", shortcut}));
   ASSERT_TRUE(WaitForTitle(x_.display(), window_, 30000)) << game_->Describe(window_);
   QuitWithEscape();
   game_.reset();
