@@ -9,7 +9,7 @@ SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
 
-.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz install package clean
+.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz install package windows windows-deps clean
 
 all: run
 
@@ -61,6 +61,24 @@ test-tsan:
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)/tsan --output-on-failure -R MixerThreads
+
+# The 64-bit Windows game, cross-built with MinGW-w64 against the libraries
+# built once from Debian's source packages. Its data is the one the test build
+# makes (so `make test` does not make it twice); the self-contained folder is
+# installed to $(BUILD)/windows/gloomfall.
+WIN_DEPS = $(CURDIR)/$(BUILD)/windows-deps/prefix
+windows-deps: deps
+	scripts/build-windows-deps.sh $(WIN_DEPS)
+
+windows: windows-deps
+	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)/test -j$(JOBS) --target data
+	cmake -S . -B $(BUILD)/windows $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DGLOOMFALL_WINDOWS_DEPS=$(WIN_DEPS) \
+	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
+	cmake --build $(BUILD)/windows -j$(JOBS)
+	rm -rf $(BUILD)/windows/gloomfall
+	cmake --install $(BUILD)/windows --prefix $(BUILD)/windows/gloomfall
 
 # Every benchmark, start-up time and peak memory, printed as one table.
 bench: deps $(BUILD)/release/build.ninja

@@ -65,6 +65,17 @@ const std::shared_ptr<TGLCanvasDriver>& TGLCanvasDriver::Instance() {
   return *driver;
 }
 
+// The OpenGL 2D driver is the default one. Nothing in the game names this
+// file, so a linker would drop it from the static library together with the
+// registration below: the graphics library makes every program that links it
+// ask for GloomfallLinkGLCanvasDriver (graphics/CMakeLists.txt), which keeps it.
+namespace {
+std::shared_ptr<TGraphicsDriver> MakeGLCanvasDriver() { return TGLCanvasDriver::Instance(); }
+const bool g_registered = (RegisterDefaultGraphicsDriver(MakeGLCanvasDriver, GRAPHICS_BACKBUFFER), true);
+}  // namespace
+
+extern "C" bool GloomfallLinkGLCanvasDriver() { return g_registered; }
+
 std::vector<std::shared_ptr<TGraphicsMode>> TGLCanvasDriver::GraphicsModes() {
   return TGLGraphicsDriver::Instance()->GraphicsModes();
 }

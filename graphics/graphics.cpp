@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 
-#include "graphics/gl_canvas_driver.h"
 #include "system/clock.h"
 #include "system/hook.h"
 #include "system/input.h"
@@ -16,6 +15,10 @@ std::shared_ptr<TPixmap> AppIcon;
 namespace {
 std::shared_ptr<TGraphicsDriver> g_driver;
 bool g_driver_chosen = false;
+// Constant-initialised, so a registration from another file's static
+// initialisation finds it ready whatever the order of files.
+TGraphicsDriverFactory g_default_factory = nullptr;
+int g_default_factory_flags = 0;
 int g_default_flags = 0;
 std::shared_ptr<TGraphics> g_graphics;
 int g_width = 0, g_height = 0, g_depth = 0, g_hertz = 0, g_flags = 0;
@@ -27,10 +30,10 @@ bool g_end_registered = false;
 int g_soft_sync = 0;
 int g_sync_hertz = 0, g_sync_step = 0, g_sync_rem = 0, g_sync_frac = 0, g_sync_time = 0;
 
-// The program never picks a driver itself: the OpenGL 2D driver is the one
-// installed at start-up, here on first use.
+// The program never picks a driver itself: the registered default (the
+// OpenGL 2D driver) is installed here on first use.
 const std::shared_ptr<TGraphicsDriver>& Driver() {
-  if (!g_driver_chosen) SetGraphicsDriver(TGLCanvasDriver::Instance(), GRAPHICS_BACKBUFFER);
+  if (!g_driver_chosen && g_default_factory) SetGraphicsDriver(g_default_factory(), g_default_factory_flags);
   return g_driver;
 }
 
@@ -64,6 +67,11 @@ void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver, int defau
 }
 
 std::shared_ptr<TGraphicsDriver> GetGraphicsDriver() { return Driver(); }
+
+void RegisterDefaultGraphicsDriver(TGraphicsDriverFactory factory, int default_flags) {
+  g_default_factory = factory;
+  g_default_factory_flags = default_flags;
+}
 
 const std::vector<std::shared_ptr<TGraphicsMode>>& GraphicsModes() {
   if (!g_modes_cached && Driver()) {

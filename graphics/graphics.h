@@ -67,11 +67,18 @@ extern int FlipHook;
 // none leaves the desktop's default icon.
 extern std::shared_ptr<TPixmap> AppIcon;
 
-// Chooses the current driver. Until a program chooses one, the OpenGL 2D
-// driver is installed with default flags GRAPHICS_BACKBUFFER on first use.
+// Chooses the current driver. Until a program chooses one, the registered
+// default driver (the OpenGL 2D driver, which registers itself at start-up) is
+// installed with its default flags on first use.
 void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver,
                        int default_flags = GRAPHICS_BACKBUFFER);
 std::shared_ptr<TGraphicsDriver> GetGraphicsDriver();
+
+// Offers a driver as the default, made by factory on first use. Called by a
+// driver's own file during static initialisation, so the generic level never
+// names a concrete driver. The last registration wins.
+using TGraphicsDriverFactory = std::shared_ptr<TGraphicsDriver> (*)();
+void RegisterDefaultGraphicsDriver(TGraphicsDriverFactory factory, int default_flags);
 
 // The current driver's display modes, asked once and cached.
 const std::vector<std::shared_ptr<TGraphicsMode>>& GraphicsModes();

@@ -142,8 +142,11 @@ build "$WORK/src/${SRCDIR[libogg]}" -DINSTALL_DOCS=OFF
 build "$WORK/src/${SRCDIR[libvorbis]}" -DOGG_ROOT="$PREFIX"
 build "$WORK/src/${SRCDIR[libpng1.6]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
   -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY=/usr/$HOST/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$HOST/include
+# FreeType inflates compressed fonts with the system zlib, as on Debian (its
+# own copy would clash with zlib at link time).
 build "$WORK/src/${SRCDIR[freetype]}" -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
-  -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_ZLIB=ON
+  -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON \
+  -DZLIB_LIBRARY=/usr/$HOST/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$HOST/include
 build "$WORK/src/${SRCDIR[libsdl2]}" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF \
   -DSDL_RENDER=OFF -DSDL_VULKAN=OFF -DSDL_LOCALE=OFF \

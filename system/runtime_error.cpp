@@ -1,12 +1,11 @@
 // Run-time errors and the process's last line of defence: the terminate
-// handler for errors nothing caught and the signal handlers for faults.
+// handler for errors nothing caught. The signal handlers for faults are
+// platform code (fault_handlers.cpp).
 #include "system/runtime_error.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <unistd.h>
 
 std::string TObject::ToString() const { return std::string(); }
 
@@ -45,59 +44,7 @@ std::string ExceptionMessage(std::exception_ptr error) {
 }
 
 namespace {
-
-// write() may return early (a pipe, a signal); keep going until all is out.
-void WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n <= 0) return;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-}
-
-size_t Length(const char* text) {
-  size_t n = 0;
-  while (text[n]) ++n;
-  return n;
-}
-
-// Async-signal-safe: builds "signal!:N\n" on the stack, no stdio, no heap.
-void OnProcessSignal(int sig) {
-  char line[32] = "signal!:";
-  size_t n = 8;
-  char digits[12];
-  size_t d = 0;
-  unsigned value = static_cast<unsigned>(sig);
-  do {
-    digits[d++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value && d < sizeof(digits));
-  while (d) line[n++] = digits[--d];
-  line[n++] = '\n';
-  WriteAll(STDOUT_FILENO, line, n);
-  static const char kMessage[] = "Received Signal";
-  WriteAll(STDERR_FILENO, kMessage, Length(kMessage));
-  _exit(255);
-}
-
-void OnMemoryFault(int) {
-  static const char kMessage[] = "Unhandled Memory Exception Error";
-  WriteAll(STDERR_FILENO, kMessage, Length(kMessage));
-  _exit(255);
-}
-
 void OnTerminate() { ExitWithUncaughtError(std::current_exception()); }
-
-void Install(int sig, void (*handler)(int)) {
-  struct sigaction action {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  // A second fault inside the handler must not re-enter it.
-  action.sa_flags = SA_RESETHAND | SA_NODEFER;
-  sigaction(sig, &action, nullptr);
-}
-
 }  // namespace
 
 void ExitWithUncaughtError(std::exception_ptr error) {
@@ -111,10 +58,5 @@ void ExitWithUncaughtError(std::exception_ptr error) {
 
 void InstallRuntimeErrorHandlers() {
   std::set_terminate(OnTerminate);
-  Install(SIGILL, OnProcessSignal);
-  Install(SIGSEGV, OnProcessSignal);
-  Install(SIGABRT, OnProcessSignal);
-  Install(SIGTERM, OnProcessSignal);
-  Install(SIGBUS, OnMemoryFault);
-  Install(SIGFPE, OnMemoryFault);
+  InstallFaultHandlers();
 }

@@ -110,3 +110,7 @@ std::string ExceptionMessage(std::exception_ptr error);
 // The signal handlers only call write() and _exit(): throwing from a signal
 // handler is undefined behaviour. Calling it again is harmless.
 void InstallRuntimeErrorHandlers();
+
+// The signal handlers alone (fault_handlers.cpp, one per platform; Windows has
+// no SIGBUS).
+void InstallFaultHandlers();

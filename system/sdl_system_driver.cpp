@@ -1,7 +1,7 @@
 // The system driver over SDL: the event pump, the translation of SDL events
 // into the game's events (key codes in the Windows virtual-key convention the
 // game's tables use), mouse capture, the cursor and message boxes.
-#include "system/sdl_system_driver.h"
+#include "system/sdl_system_driver_private.h"
 
 #include <cstdio>
 

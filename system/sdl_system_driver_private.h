@@ -1,7 +1,10 @@
 // The SDL system driver and the translation of SDL events into the game's
 // events. The translation is a plain object with no SDL calls of its own, so
-// tests can feed it SDL_Event structs built by hand. A platform file: SDL
-// appears here and in the .cpp only.
+// tests can feed it SDL_Event structs built by hand. Private to the platform
+// code: only sdl_system_driver.cpp and its tests include this header; everyone
+// else reaches the driver through CreateSDLSystemDriver (system_driver.h). The
+// libraries link SDL privately, so a public header that included SDL would not
+// even compile in the game.
 #pragma once
 
 #include <SDL.h>
