@@ -25,9 +25,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "2D arcade shooter paced by a 130 bpm beat
 set(CPACK_PACKAGE_INSTALL_DIRECTORY gloomfall)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY gloomfall)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+# (The zip unpacks into one folder named after the package, as zips do by default.)
 set(CPACK_STRIP_FILES ON)
-# The zip unpacks into one folder named after the package.
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 # A 64-bit installer for a 64-bit game (NSIS makes 32-bit ones unless told),
 # and under "Program Files", not "Program Files (x86)".
@@ -43,10 +42,11 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The game opens its files relative to the folder it runs in, so the
 # shortcut starts it in the install folder: NSIS gives a shortcut the current
 # output folder as its working folder.
-# (CPack loses double quotes on the way to the script, so these use single ones.)
+# (CPack loses double quotes on the way to the script, so these use single
+# ones, and backslashes are unescaped twice.)
 set(CPACK_NSIS_CREATE_ICONS_EXTRA "
   SetOutPath '$INSTDIR'
-  CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\gloomfall.lnk' '$INSTDIR\\gloomfall.exe'")
+  CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\gloomfall.lnk' '$INSTDIR\\\\gloomfall.exe'")
 set(CPACK_NSIS_DELETE_ICONS_EXTRA "
-  Delete '$SMPROGRAMS\\$MUI_TEMP\\gloomfall.lnk'")
+  Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\gloomfall.lnk'")
 include(CPack)

@@ -153,9 +153,16 @@ TEST(WindowsPackages, TheExeCarriesIconAndVersionAndTheZipHoldsTheFolder) {
     for (char c : s) w += std::string{c, '\0'};
     return w;
   };
-  for (std::string key : {"ProductVersion", "FileVersion"})
-    EXPECT_NE(exe.find(wide(key) + std::string(2, '\0') + wide("1.0.0")), std::string::npos) << key;
-  EXPECT_NE(exe.find(wide("OriginalFilename") + std::string(2, '\0') + wide("gloomfall.exe")), std::string::npos);
+  // Each string is its UTF-16 key, a zero and padding to 4 bytes, the value.
+  auto value = [&](const std::string& key) {
+    size_t at = exe.find(wide(key) + std::string(2, '\0'));
+    if (at == std::string::npos) return std::string("(none)");
+    at = exe.find_first_not_of('\0', at + 2 * key.size());
+    return exe.substr(at, exe.find(std::string(2, '\0'), at) + 1 - at);
+  };
+  EXPECT_EQ(value("ProductVersion"), wide("1.0.0"));
+  EXPECT_EQ(value("FileVersion"), wide("1.0.0"));
+  EXPECT_EQ(value("OriginalFilename"), wide("gloomfall.exe"));
 
   // The zip unpacks into one folder holding exactly the self-contained folder.
   std::string listing = RunCommand(":0", "unzip -Z1 " + Quote(kPackage + ".zip"));
