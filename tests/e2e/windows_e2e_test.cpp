@@ -171,7 +171,7 @@ TEST(WindowsPackages, TheExeCarriesIconAndVersionAndTheZipHoldsTheFolder) {
   const std::string top = "gloomfall-" GLOOMFALL_VERSION "-win64/";
   for (std::string line; std::getline(lines, line);) {
     EXPECT_EQ(line.rfind(top, 0), 0u) << line;
-    if (line.back() != '/') zipped.insert(line.substr(top.size()));
+    if (line.rfind(top, 0) == 0 && line.back() != '/') zipped.insert(line.substr(top.size()));
   }
   std::set<std::string> folder = FilesUnder(kFolder);
   EXPECT_TRUE(folder.count("gloomfall.exe") && folder.count("VeraMono.ttf") && folder.count("song3.ogg") &&
