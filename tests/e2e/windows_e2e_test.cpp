@@ -208,6 +208,7 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
   Shot title = Snap("title");
   ASSERT_EQ(title.width, 800);
   ASSERT_EQ(title.height, 600);
+  ASSERT_EQ(linux_title.pixels.size(), title.pixels.size());
   WritePng(linux_title, OutPath("linux_title.png"));
   // The name and the help picture stand still: the same pixels as on Linux.
   // The prompts sway a degree with the clock and the layers behind zoom, so
