@@ -1,15 +1,61 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the Windows build links (SDL2, libpng, FreeType,
-# libogg, libvorbis) from Debian's own source packages, at exactly the versions
-# the Linux build links, into a static MinGW-w64 prefix:
+# libogg, libvorbis) from Debian's own source packages, at the versions the
+# Linux build links, into a static MinGW-w64 prefix:
 #
 #   scripts/build-windows-deps.sh <prefix-dir>
 #
 # The sources come through a private apt configuration next to the prefix,
 # whose deb-src entries are derived from the machine's configured package
 # sources; the system's own apt configuration is only read. zlib is Debian's
-# libz-mingw-w64-dev. A stamp in the prefix makes a second run do nothing.
+# libz-mingw-w64-dev. When the mirror no longer serves the installed version
+# (a security update not installed here yet), the newest Debian revision of the
+# same upstream release is taken, and the script says so. A stamp in the
+# prefix makes a second run do nothing.
 set -euo pipefail
+
+# deb-src twins of the machine's enabled deb entries. Files that do not end in
+# .list or .sources are disabled to apt, and so are stanzas with "Enabled: no".
+derive_list() {  # one-line format: deb [options] uri suite components...
+  sed -n -E 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' "$1"
+}
+derive_sources() {  # deb822 format: blank-line separated stanzas
+  awk '
+    function flush() {
+      if (n > 0 && types ~ /(^|[ \t])deb([ \t]|$)/ && enabled !~ /^[ \t]*(no|false)[ \t]*$/) {
+        print "Types: deb-src"
+        for (i = 1; i <= n; i++) print lines[i]
+        print ""
+      }
+      n = 0; types = ""; enabled = ""
+    }
+    /^[ \t]*#/ { next }
+    /^[ \t]*$/ { flush(); next }
+    /^Types:/ { types = substr($0, 7); next }
+    /^Enabled:/ { enabled = substr($0, 9) }
+    { lines[++n] = $0 }
+    END { flush() }
+  ' "$1"
+}
+# derive_apt_sources <etc-apt-dir> <out-dir>: a sources.list and a
+# sources.list.d/ of deb-src entries in <out-dir>.
+derive_apt_sources() {
+  mkdir -p "$2/sources.list.d"
+  : >"$2/sources.list"
+  [ -f "$1/sources.list" ] && derive_list "$1/sources.list" >>"$2/sources.list"
+  for f in "$1"/sources.list.d/*; do
+    case "$f" in
+      *.list) derive_list "$f" >"$2/sources.list.d/$(basename "$f")" ;;
+      *.sources) derive_sources "$f" >"$2/sources.list.d/$(basename "$f")" ;;
+    esac
+  done
+}
+
+# For the tests: only the derivation, from a given apt configuration folder.
+if [ "${1:-}" = --derive-sources ]; then
+  derive_apt_sources "$2" "$3"
+  exit 0
+fi
 
 [ $# -eq 1 ] || { echo "usage: $0 <prefix-dir>" >&2; exit 2; }
 mkdir -p "$1"
@@ -37,40 +83,9 @@ fi
 
 start=$(date +%s)
 rm -rf "$WORK" "${PREFIX:?}"/{bin,include,lib,share,licenses}
-mkdir -p "$APTDIR"/{sources.list.d,lists/partial,cache/archives/partial,preferences.d} "$WORK"/{src,build}
-: >"$APTDIR/sources.list"
+mkdir -p "$APTDIR"/{lists/partial,cache/archives/partial,preferences.d} "$WORK"/{src,build}
 : >"$APTDIR/status"
-
-# deb-src twins of the machine's enabled deb entries. Files that do not end in
-# .list or .sources are disabled to apt, and so are stanzas with "Enabled: no".
-derive_list() {  # one-line format: deb [options] uri suite components...
-  sed -n -E 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' "$1"
-}
-derive_sources() {  # deb822 format: blank-line separated stanzas
-  awk '
-    function flush() {
-      if (n > 0 && types ~ /(^|[ \t])deb([ \t]|$)/ && enabled !~ /^[ \t]*(no|false)[ \t]*$/) {
-        print "Types: deb-src"
-        for (i = 1; i <= n; i++) print lines[i]
-        print ""
-      }
-      n = 0; types = ""; enabled = ""
-    }
-    /^[ \t]*#/ { next }
-    /^[ \t]*$/ { flush(); next }
-    /^Types:/ { types = substr($0, 7); next }
-    /^Enabled:/ { enabled = substr($0, 9) }
-    { lines[++n] = $0 }
-    END { flush() }
-  ' "$1"
-}
-[ -f /etc/apt/sources.list ] && derive_list /etc/apt/sources.list >>"$APTDIR/sources.list"
-for f in /etc/apt/sources.list.d/*; do
-  case "$f" in
-    *.list) derive_list "$f" >"$APTDIR/sources.list.d/$(basename "$f")" ;;
-    *.sources) derive_sources "$f" >"$APTDIR/sources.list.d/$(basename "$f")" ;;
-  esac
-done
+derive_apt_sources /etc/apt "$APTDIR"
 
 APT_OPTS=(
   -o "Dir::Etc::SourceList=$APTDIR/sources.list"
@@ -147,10 +162,13 @@ build "$WORK/src/${SRCDIR[libpng1.6]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TE
 build "$WORK/src/${SRCDIR[freetype]}" -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
   -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON \
   -DZLIB_LIBRARY=/usr/$HOST/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$HOST/include
+# SDL with only what the game uses: an OpenGL window, events, the message box,
+# timers, threads and audio (WASAPI, DirectSound, winmm, and the disk and
+# dummy drivers the tests use). ccache is left to the caller.
 build "$WORK/src/${SRCDIR[libsdl2]}" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF \
-  -DSDL_RENDER=OFF -DSDL_VULKAN=OFF -DSDL_LOCALE=OFF \
-  -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF
+  -DSDL_RENDER=OFF -DSDL_VULKAN=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_FILESYSTEM=OFF \
+  -DSDL_OPENGLES=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF -DSDL_CCACHE=OFF
 
 # Each library's licence, for the folder that ships with the game.
 mkdir -p "$PREFIX/licenses"
