@@ -40,11 +40,14 @@ package: deps $(BUILD)/release/build.ninja
 	cd $(BUILD)/release && cpack -G DEB
 
 # The whole suite twice: a plain build, then every test again under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Both run headless.
+# AddressSanitizer and UndefinedBehaviorSanitizer. Both run headless. The
+# Windows build's tests under Wine run once, in the plain build.
 test: deps test-plain test-asan test-tsan
 
-test-plain:
-	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The plain build also plays the Windows build under Wine, so it makes that first.
+test-plain: windows
+	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DGLOOMFALL_WINDOWS_DIR=$(CURDIR)/$(BUILD)/windows
 	cmake --build $(BUILD)/test -j$(JOBS)
 	$(XVFB) ctest --test-dir $(BUILD)/test --output-on-failure -j$(JOBS)
 
@@ -65,7 +68,9 @@ test-tsan:
 # The 64-bit Windows game, cross-built with MinGW-w64 against the libraries
 # built once from Debian's source packages. Its data is the one the test build
 # makes (so `make test` does not make it twice); the self-contained folder is
-# installed to $(BUILD)/windows/gloomfall.
+# installed to $(BUILD)/windows/gloomfall, and packed by CPack as
+# $(BUILD)/windows/gloomfall-<version>-win64.zip and an NSIS installer,
+# gloomfall-<version>-win64.exe.
 WIN_DEPS = $(CURDIR)/$(BUILD)/windows-deps/prefix
 windows-deps: deps
 	scripts/build-windows-deps.sh $(WIN_DEPS)
@@ -79,6 +84,7 @@ windows: windows-deps
 	cmake --build $(BUILD)/windows -j$(JOBS)
 	rm -rf $(BUILD)/windows/gloomfall
 	cmake --install $(BUILD)/windows --prefix $(BUILD)/windows/gloomfall
+	cd $(BUILD)/windows && cpack
 
 # Every benchmark, start-up time and peak memory, printed as one table.
 bench: deps $(BUILD)/release/build.ninja

@@ -13,3 +13,6 @@ install(DIRECTORY ${GLOOMFALL_DATA_DIR}/ DESTINATION .
         PATTERN "VeraMono.ttf")
 install(FILES ${GLOOMFALL_DATA_DIR}/VeraMono-COPYRIGHT.txt DESTINATION licenses RENAME VeraMono.txt)
 install(DIRECTORY ${GLOOMFALL_WINDOWS_DEPS}/licenses/ DESTINATION licenses)
+
+# The icon and version resources, and the zip and the installer.
+include(${CMAKE_CURRENT_LIST_DIR}/windows_package.cmake)

@@ -26,6 +26,8 @@ PACKAGES=(
   # (the other libraries are built from Debian's source packages by
   # scripts/build-windows-deps.sh, which needs dpkg-source from dpkg-dev)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64
+  # reading the Windows zip's listing in its test
+  unzip
 )
 
 missing=()

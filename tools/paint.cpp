@@ -1,12 +1,15 @@
 // gloomfall_paint: paints every picture of the game into <data>/gfx/, and
-// the game's icon into <data>/gloomfall.png.
+// the game's icon into <data>/gloomfall.png and, for Windows, <data>/gloomfall.ico.
 // Usage: gloomfall_paint <data folder> <VeraMono.ttf>
 // The recipes live in assets/pictures/; the font is only used for the help
 // picture's lettering.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "assets/pictures/pictures.h"
+#include "tools/icon_file.h"
 #include "tools/lettering.h"
 
 int main(int argc, char** argv) {
@@ -32,5 +35,10 @@ int main(int argc, char** argv) {
   }
   Canvas icon = MakeIcon(font);
   std::string icon_path = (std::filesystem::path(argv[1]) / "gloomfall.png").string();
-  return WritePng(icon_path, icon.Width(), icon.Height(), 4, icon.ToRgba8()) ? 0 : 1;
+  if (!WritePng(icon_path, icon.Width(), icon.Height(), 4, icon.ToRgba8())) return 1;
+  // The .ico's largest picture is that PNG file itself, so the two never differ.
+  std::ifstream png(icon_path, std::ios::binary);
+  std::vector<uint8_t> png_bytes{std::istreambuf_iterator<char>(png), std::istreambuf_iterator<char>()};
+  std::string ico_path = (std::filesystem::path(argv[1]) / "gloomfall.ico").string();
+  return WriteIco(ico_path, png_bytes, icon, {48, 32, 16}) ? 0 : 1;
 }

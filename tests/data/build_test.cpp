@@ -83,6 +83,7 @@ TEST(DataFolder, MakingItAgainGivesIdenticalFiles) {
     EXPECT_TRUE(first == second);
     ++compared;
   }
+  EXPECT_TRUE(ReadBytes(DataPath("gloomfall.ico")) == ReadBytes((again / "gloomfall.ico").string()));
   EXPECT_EQ(compared, 24);
   fs::remove_all(again);
 }

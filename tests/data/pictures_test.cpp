@@ -248,3 +248,79 @@ TEST(Pictures, IconIsAnOpaqueRoundedTileWithTheEnemyInTheMiddle) {
   EXPECT_GT(p.Red(100, 128), p.Blue(100, 128));
   EXPECT_GT(p.Blue(24, 128), p.Red(24, 128));
 }
+
+TEST(Pictures, IconFileHoldsThePngIconAndBitmapsAveragedFromIt) {
+  std::vector<unsigned char> ico = ReadBytes(DataPath("gloomfall.ico"));
+  std::vector<unsigned char> png = ReadBytes(DataPath("gloomfall.png"));
+  Picture full = ReadPicture(DataPath("gloomfall.png"));
+  ASSERT_TRUE(full.ok);
+  auto u16 = [&](size_t at) { return ico.size() >= at + 2 ? ico[at] | ico[at + 1] << 8 : -1; };
+  auto u32 = [&](size_t at) { return ico.size() >= at + 4 ? uint32_t(u16(at)) | uint32_t(u16(at + 2)) << 16 : 0u; };
+  ASSERT_GT(ico.size(), 70u);
+  EXPECT_EQ(u16(0), 0);
+  EXPECT_EQ(u16(2), 1);  // icon
+  ASSERT_EQ(u16(4), 4);
+  const int sizes[] = {256, 48, 32, 16};
+  uint32_t next = 6 + 4 * 16;
+  for (int i = 0; i < 4; ++i) {
+    const int n = sizes[i];
+    SCOPED_TRACE(n);
+    const size_t e = 6 + 16 * i;
+    EXPECT_EQ(ico[e], n % 256);
+    EXPECT_EQ(ico[e + 1], n % 256);
+    EXPECT_EQ(u16(e + 4), 1);
+    EXPECT_EQ(u16(e + 6), 32);
+    const uint32_t bytes = u32(e + 8), at = u32(e + 12);
+    EXPECT_EQ(at, next) << "entries follow the directory and each other";
+    next = at + bytes;
+    ASSERT_LE(next, ico.size());
+    if (n == 256) {
+      EXPECT_TRUE(std::equal(png.begin(), png.end(), ico.begin() + at, ico.begin() + at + bytes) &&
+                  bytes == png.size())
+          << "the largest entry is gloomfall.png itself";
+      continue;
+    }
+    // A bitmap: its header counts colour and mask rows; rows run bottom-up.
+    const uint32_t mask_row = (n + 31) / 32 * 4;
+    EXPECT_EQ(u32(at), 40u);
+    EXPECT_EQ(u32(at + 4), uint32_t(n));
+    EXPECT_EQ(u32(at + 8), uint32_t(2 * n));
+    EXPECT_EQ(u16(at + 12), 1);
+    EXPECT_EQ(u16(at + 14), 32);
+    EXPECT_EQ(u32(at + 16), 0u);
+    ASSERT_EQ(bytes, 40 + uint32_t(n * n * 4) + mask_row * n);
+    double sum_small[4] = {}, sum_full[4] = {};
+    int clear = 0, worst = 0;
+    const int k = 256 / n;
+    for (int y = 0; y < n; ++y)
+      for (int x = 0; x < n; ++x) {
+        const unsigned char* p = &ico[at + 40 + (size_t(n - 1 - y) * n + x) * 4];
+        const int a = p[3], premul[4] = {p[2] * a / 255, p[1] * a / 255, p[0] * a / 255, a};
+        const bool masked = ico[at + 40 + n * n * 4 + (n - 1 - y) * mask_row + x / 8] & (0x80 >> (x % 8));
+        EXPECT_EQ(masked, a == 0) << x << "," << y;
+        clear += a == 0;
+        for (int c = 0; c < 4; ++c) sum_small[c] += premul[c] * (256.0 / n) * (256.0 / n);
+        if (256 % n) continue;
+        // Where the sizes divide, each pixel is the mean of its k x k block.
+        double block[4] = {};
+        for (int sy = y * k; sy < (y + 1) * k; ++sy)
+          for (int sx = x * k; sx < (x + 1) * k; ++sx) {
+            const int sa = full.Alpha(sx, sy);
+            block[0] += full.Red(sx, sy) * sa / 255.0, block[1] += full.Green(sx, sy) * sa / 255.0;
+            block[2] += full.Blue(sx, sy) * sa / 255.0, block[3] += sa;
+          }
+        for (int c = 0; c < 4; ++c) worst = std::max(worst, int(std::lround(std::abs(block[c] / (k * k) - premul[c]))));
+      }
+    EXPECT_LE(worst, 2);
+    EXPECT_GT(clear, 0) << "the rounded corners";
+    EXPECT_LT(clear, n * n / 5);
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) {
+        const int sa = full.Alpha(x, y);
+        sum_full[0] += full.Red(x, y) * sa / 255.0, sum_full[1] += full.Green(x, y) * sa / 255.0;
+        sum_full[2] += full.Blue(x, y) * sa / 255.0, sum_full[3] += sa;
+      }
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(sum_small[c] / sum_full[c], 1.0, 0.01) << "channel " << c;
+  }
+  EXPECT_EQ(next, ico.size());
+}

@@ -146,18 +146,7 @@ TEST_F(Game, AMissingFontShowsTheBoxAndTheGameGoesOnWithTheDefaultFont) {
   game_ = std::make_unique<GameProcess>(x_, data, audio_);
   // One box per font, each a second window of the process; Return dismisses it.
   for (int box = 0; box < 3; ++box) {
-    // xdotool does not see the box's name, so read the window tree instead.
-    std::string found;
-    for (int i = 0; i < 100 && found.empty(); ++i) {
-      std::string tree = RunCommand(x_.display(), "xwininfo -root -tree 2>/dev/null");
-      for (size_t p = 0, q; (q = tree.find('\n', p)) != std::string::npos; p = q + 1) {
-        std::string line = tree.substr(p, q - p);
-        if (line.find("\"gloomfall\": ()") == std::string::npos || line.find("800x600") != std::string::npos) continue;
-        size_t id = line.find("0x");
-        if (id != std::string::npos) found = std::to_string(std::stoul(line.substr(id), nullptr, 16));
-      }
-      if (found.empty()) SleepMs(100);
-    }
+    std::string found = FindMessageBox(x_.display());
     ASSERT_FALSE(found.empty()) << "no message box " << box;
     if (box == 0) WritePng(Screenshot(x_.display()), OutPath("font_not_loaded.png"));
     game_->xdo("mousemove --window " + found + " 10 10");

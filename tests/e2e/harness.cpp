@@ -77,15 +77,19 @@ XServer::~XServer() {
 }
 
 GameProcess::GameProcess(const XServer& x, const std::string& folder, const std::string& audio_file,
-                         const std::string& program)
+                         const std::string& program, const std::vector<std::string>& args)
     : display_(x.display()) {
+  // Wine finds its loader through argv[0], so another program keeps its name.
+  std::vector<char*> argv = {const_cast<char*>(args.empty() ? "gloomfall" : program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display_.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", audio_file.c_str(), 1);
-    execl(program.c_str(), "gloomfall", static_cast<char*>(nullptr));
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
 }
@@ -199,7 +203,11 @@ Shot Screenshot(const std::string& display, const std::string& window_id) {
   uint32_t byte_order = Be32(p + 28), bpp = Be32(p + 44), bpl = Be32(p + 48);
   uint32_t rmask = Be32(p + 56), gmask = Be32(p + 60), bmask = Be32(p + 64), ncolors = Be32(p + 76);
   size_t offset = header_size + size_t(ncolors) * 12;
-  if (format != 2 || bpp != 32 || offset + size_t(bpl) * height > data.size()) return shot;
+  // Pixels are 4 bytes, but xwd reports 24 bits for them when windows of
+  // other visuals are about (Wine's); the row length tells.
+  const uint32_t bytes = width ? bpl / width : 0;
+  if (format != 2 || (bpp != 32 && bpp != 24) || bytes != 4 || offset + size_t(bpl) * height > data.size())
+    return shot;
   shot.width = int(width);
   shot.height = int(height);
   shot.pixels.resize(size_t(width) * height);
@@ -282,6 +290,21 @@ bool WaitForTitle(const std::string& display, const std::string& window_id, int 
     SleepMs(100);
   }
   return false;
+}
+
+std::string FindMessageBox(const std::string& display, int timeout_ms) {
+  // xdotool does not see the box's name, so read the window tree instead.
+  for (int waited = 0; waited < timeout_ms; waited += 100) {
+    std::string tree = RunCommand(display, "xwininfo -root -tree 2>/dev/null");
+    for (size_t p = 0, q; (q = tree.find('\n', p)) != std::string::npos; p = q + 1) {
+      std::string line = tree.substr(p, q - p);
+      if (line.find("\"gloomfall\": (") == std::string::npos || line.find("800x600") != std::string::npos) continue;
+      size_t id = line.find("0x");
+      if (id != std::string::npos) return std::to_string(std::stoul(line.substr(id), nullptr, 16));
+    }
+    SleepMs(100);
+  }
+  return "";
 }
 
 std::vector<int16_t> ReadAudio(const std::string& path) {

@@ -45,11 +45,12 @@ bool White(int r, int g, int b);
 bool WaitForTitle(const std::string& display, const std::string& window_id, int timeout_ms = 15000);
 
 // The game running under an X server, started in a folder: the built game
-// from its data folder, or an installed launcher from anywhere.
+// from its data folder, or an installed launcher from anywhere, or another
+// program (Wine) given arguments.
 class GameProcess {
  public:
   GameProcess(const XServer& x, const std::string& folder, const std::string& audio_file,
-              const std::string& program = GLOOMFALL_BINARY);
+              const std::string& program = GLOOMFALL_BINARY, const std::vector<std::string>& args = {});
   ~GameProcess();
   bool running();
   // Waits up to timeout_ms for the process to end; returns its exit status,
@@ -68,6 +69,10 @@ class GameProcess {
   pid_t pid_ = -1;
   int status_ = -1;
 };
+
+// A window of the game's named like it but not its 800 x 600 main window:
+// the message box. Its X id in decimal, or "" on time-out.
+std::string FindMessageBox(const std::string& display, int timeout_ms = 10000);
 
 // The audio file's 16-bit stereo frames; peak level of the last ms written.
 std::vector<int16_t> ReadAudio(const std::string& path);
