@@ -40,11 +40,6 @@ class Game : public ::testing::Test {
     if (!s.empty()) WritePng(s, OutPath(name + ".png"));
     return s;
   }
-  void Hold(const std::string& key, int ms) {
-    game_->xdo("keydown " + key);
-    SleepMs(ms);
-    game_->xdo("keyup " + key);
-  }
   // The title screen: the white name, the white prompt and the grey one.
   void ExpectTitle(const Shot& s) {
     ASSERT_EQ(s.width, 800);
@@ -94,7 +89,7 @@ TEST_F(Game, MusicPlaysOnlyDuringAGame) {
   game_->xdo("key space");
   SleepMs(500);
   EXPECT_GT(PeakOfTail(audio_, 300), 500) << "music within half a second of Space";
-  Hold("Escape", 200);
+  game_->Hold("Escape", 200);
   SleepMs(600);
   EXPECT_EQ(PeakOfTail(audio_, 200), 0) << "silent again on the title screen";
   ExpectTitle(Snap("title_after_game"));
@@ -121,7 +116,7 @@ TEST_F(Game, AGameMovesTheWorldAndTheCrossHairFollowsThePointer) {
   EXPECT_GT(Count(a, 130, 130, 170, 170, White), 10);
   EXPECT_GT(Count(b, 630, 430, 670, 470, White), 10);
   EXPECT_GT(Count(b, 630, 430, 670, 470, White), Count(a, 630, 430, 670, 470, White));
-  Hold("Escape", 200);
+  game_->Hold("Escape", 200);
   SleepMs(500);
   ExpectTitle(Snap("title_after_escape"));
   EXPECT_TRUE(game_->running()) << "Escape in a game only returns to the title";
@@ -183,7 +178,7 @@ TEST_F(Game, GarbageInAPictureAnEffectTheMusicAndTheIconIsSurvived) {
   game_->xdo("mouseup 1");
   game_->xdo("keyup w");
   EXPECT_TRUE(game_->running());
-  Hold("Escape", 200);
+  game_->Hold("Escape", 200);
   SleepMs(300);
   game_->xdo("keydown Escape");
   EXPECT_EQ(game_->WaitExit(3000), 0);

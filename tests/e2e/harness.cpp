@@ -122,6 +122,12 @@ std::string GameProcess::xdo(const std::string& args) {
   return RunCommand(display_, "xdotool " + args + " 2>/dev/null");
 }
 
+void GameProcess::Hold(const std::string& key, int ms) {
+  xdo("keydown " + key);
+  SleepMs(ms);
+  xdo("keyup " + key);
+}
+
 std::string GameProcess::FindWindow(const std::string& name, int timeout_ms) {
   for (int waited = 0; waited <= timeout_ms; waited += 100) {
     std::string out = xdo("search --onlyvisible --name '^" + name + "$'");

@@ -59,6 +59,9 @@ class GameProcess {
   // The game's main window id (waits for it to map), or "" on time-out.
   std::string FindWindow(const std::string& name, int timeout_ms = 10000);
   std::string xdo(const std::string& args);  // runs xdotool with args
+  // Holds a key down for ms milliseconds: the game asks whether keys are
+  // down once a frame, so a bare tap can fall between two questions.
+  void Hold(const std::string& key, int ms);
   // For a failure message when the game does not do what a test waits for:
   // each of its threads (state, CPU time, where it sleeps), the windows on
   // the display and which one has the focus, and what the window shows.

@@ -85,11 +85,6 @@ class Wine : public ::testing::Test {
     if (!s.empty()) WritePng(s, OutPath(name + ".png"));
     return s;
   }
-  void Hold(const std::string& key, int ms) {
-    game_->xdo("keydown " + key);
-    SleepMs(ms);
-    game_->xdo("keyup " + key);
-  }
   void QuitWithEscape() {
     game_->xdo("keydown Escape");
     EXPECT_EQ(game_->WaitExit(5000), 0) << "Escape held on the title quits with status 0";
@@ -240,7 +235,7 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
   EXPECT_GT(Difference(a, b), 0.05) << "the world moves";
   EXPECT_GT(Count(a, 610, 0, 800, 95, White), 150) << "KILLS and LEVEL";
   EXPECT_LT(Count(title, 610, 0, 800, 95, White), 20);
-  Hold("Escape", 200);
+  game_->Hold("Escape", 200);
   SleepMs(700);
   EXPECT_EQ(PeakOfTail(audio_, 200), 0) << "silent again on the title";
   EXPECT_GT(Count(Snap("title_after_game"), 150, 120, 520, 190, White), 400) << "back on the title";
@@ -279,7 +274,7 @@ TEST_F(Wine, WithoutItsFontEachBoxShowsAndTheGamePlaysWithItsOwnFont) {
   game_->xdo("key space");
   SleepMs(700);
   EXPECT_GT(Count(Snap("game_default_font"), 560, 0, 800, 95, White), 100) << "the HUD in the default font";
-  Hold("Escape", 200);
+  game_->Hold("Escape", 200);
   SleepMs(500);
   QuitWithEscape();
 }
