@@ -58,7 +58,23 @@ foreach(doc gloomfall.6 changelog)
 endforeach()
 add_custom_target(packaging_docs ALL DEPENDS ${packaging_out}/gloomfall.6.gz ${packaging_out}/changelog.gz)
 install(FILES ${packaging_out}/gloomfall.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${packaging_out}/changelog.gz DESTINATION ${GLOOMFALL_DOC_DIR})
+
+# The machine-readable copyright file: our own stanzas (copyright.in), under
+# the format line and beside the font's licence stanza of Debian's own
+# ttf-bitstream-vera copyright file, so the licence text is Debian's, word for word.
+set(vera_copyright /usr/share/doc/ttf-bitstream-vera/copyright)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${CMAKE_CURRENT_LIST_DIR}/copyright.in ${vera_copyright})
+file(READ ${vera_copyright} vera)
+string(REGEX MATCH "^Format: [^\n]*\n" format_line "${vera}")
+string(REGEX MATCH "\nLicense: Bitstream\n( [^\n]*\n)+" vera_licence "${vera}")
+if(NOT format_line OR NOT vera_licence)
+  message(FATAL_ERROR "${vera_copyright} has no format line or no Bitstream licence stanza")
+endif()
+string(REPLACE "License: Bitstream\n" "License: Bitstream-Vera\n" vera_licence "${vera_licence}")
+file(READ ${CMAKE_CURRENT_LIST_DIR}/copyright.in own)
+file(WRITE ${packaging_out}/copyright "${format_line}${own}${vera_licence}")
+install(FILES ${packaging_out}/copyright ${packaging_out}/changelog.gz DESTINATION ${GLOOMFALL_DOC_DIR})
 
 # `make package`: a Debian package for /usr. Its dependencies are worked out
 # from the libraries the game links (dpkg-shlibdeps), plus the font.

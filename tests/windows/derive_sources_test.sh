@@ -12,82 +12,64 @@ etc=$dir/etc
 want=$dir/want
 
 cat >"$etc/sources.list" <<'X'
-deb http://a.example/debian bookworm main
-# deb http://commented.example/debian bookworm main
-deb-src http://a.example/debian bookworm main
-  deb [arch=amd64 signed-by=/usr/share/keyrings/b.gpg] http://b.example/x stable main contrib
-debian-fake http://not-a-type.example/ x y
+deb file:/srv/a bookworm main
+# deb file:/srv/commented bookworm main
+deb-src file:/srv/a bookworm main
+  deb [arch=amd64 signed-by=/usr/share/keyrings/b.gpg] file:/srv/b stable main contrib
+debian-fake file:/srv/not-a-type x y
 X
 cat >"$want/sources.list" <<'X'
-deb-src http://a.example/debian bookworm main
-deb-src [arch=amd64 signed-by=/usr/share/keyrings/b.gpg] http://b.example/x stable main contrib
+deb-src file:/srv/a bookworm main
+deb-src [arch=amd64 signed-by=/usr/share/keyrings/b.gpg] file:/srv/b stable main contrib
 X
 
-cat >"$etc/sources.list.d/mixed.sources" <<'X'
-# a comment before the first stanza
-Types: deb
-# http://snapshot.example/archive/20250520T000000Z
-URIs: http://c.example/debian
+# What follows "Types:" in each deb822 stanza, which its twin must keep whole.
+c='URIs: file:/srv/c
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By:
  -----BEGIN PGP PUBLIC KEY BLOCK-----
  .
  mQINBGQ
- -----END PGP PUBLIC KEY BLOCK-----
-
-Types: deb deb-src
-URIs: http://d.example/debian
+ -----END PGP PUBLIC KEY BLOCK-----'
+d='URIs: file:/srv/d
 Suites: trixie
 Components: main
-Enabled: yes
+Enabled: yes'
+h='URIs: file:/srv/h
+Suites: sid
+Components: main non-free-firmware'
+cat >"$etc/sources.list.d/mixed.sources" <<X
+# a comment before the first stanza
+Types: deb
+# a comment inside a stanza
+$c
+
+Types: deb deb-src
+$d
 
 Types: deb-src
-URIs: http://only-src.example/debian
+URIs: file:/srv/only-src
 Suites: sid
 Components: main
 
 Types: deb
-URIs: http://off.example/debian
+URIs: file:/srv/off
 Suites: sid
 Components: main
 Enabled: no
 
 
 Types: deb
-URIs: http://h.example/debian
-Suites: sid
-Components: main non-free-firmware
+$h
 X
-cat >"$want/sources.list.d/mixed.sources" <<'X'
-Types: deb-src
-URIs: http://c.example/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By:
- -----BEGIN PGP PUBLIC KEY BLOCK-----
- .
- mQINBGQ
- -----END PGP PUBLIC KEY BLOCK-----
+printf 'Types: deb-src\n%s\n\n' "$c" "$d" "$h" >"$want/sources.list.d/mixed.sources"
 
-Types: deb-src
-URIs: http://d.example/debian
-Suites: trixie
-Components: main
-Enabled: yes
-
-Types: deb-src
-URIs: http://h.example/debian
-Suites: sid
-Components: main non-free-firmware
-
-X
-
-printf 'deb http://e.example/debian bookworm main\n' >"$etc/sources.list.d/extra.list"
-printf 'deb-src http://e.example/debian bookworm main\n' >"$want/sources.list.d/extra.list"
+printf 'deb file:/srv/e bookworm main\n' >"$etc/sources.list.d/extra.list"
+printf 'deb-src file:/srv/e bookworm main\n' >"$want/sources.list.d/extra.list"
 # Disabled to apt: neither .list nor .sources.
-printf 'deb https://f.example/apt stable main\n' >"$etc/sources.list.d/tool.list.disabled-by-admin"
-printf 'Types: deb\nURIs: https://g.example/\nSuites: x\nComponents: main\n' >"$etc/sources.list.d/node.sources.save"
+printf 'deb file:/srv/f stable main\n' >"$etc/sources.list.d/tool.list.disabled-by-admin"
+printf 'Types: deb\nURIs: file:/srv/g\nSuites: x\nComponents: main\n' >"$etc/sources.list.d/node.sources.save"
 
 "$script" --derive-sources "$etc" "$dir/got"
 diff -r "$want" "$dir/got"
