@@ -23,6 +23,13 @@ namespace fs = std::filesystem;
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::string RunCommand(const std::string& display, const std::string& cmd, int* status) {
   std::string full = "DISPLAY=" + display + " " + cmd;
   FILE* p = popen(full.c_str(), "r");

@@ -10,6 +10,10 @@
 
 // Runs a shell command with DISPLAY set; returns its standard output.
 std::string RunCommand(const std::string& display, const std::string& cmd, int* status = nullptr);
+// A word quoted for the shell (no single quotes inside).
+std::string Quote(const std::string& s);
+// A whole file's bytes, or "" when it cannot be read.
+std::string ReadFile(const std::string& path);
 
 // A private Xvfb for one test, so no other test's window can take the focus.
 class XServer {

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
@@ -36,17 +35,8 @@ class TempDir {
   std::string path_;
 };
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
 // Runs a command without a display; its standard output, and the status.
 std::string Shell(const std::string& cmd, int* status) { return RunCommand("", cmd, status); }
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // What every installed tree holds under its prefix.
 void ExpectInstalledTree(const fs::path& prefix) {
@@ -117,7 +107,7 @@ TEST(Install, InstalledLauncherPlaysFromAnyFolderAndQuitsWithEscape) {
   std::string problems = Shell("desktop-file-validate " + Quote(entry.string()) + " 2>&1", &status);
   EXPECT_EQ(status, 0) << problems;
   EXPECT_TRUE(problems.empty()) << problems;
-  std::string text = ReadText(entry.string());
+  std::string text = ReadFile(entry.string());
   EXPECT_NE(text.find("\nExec=gloomfall\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\nIcon=gloomfall\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\nCategories=Game;"), std::string::npos) << text;

@@ -7,8 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -29,13 +27,6 @@ const std::string kPrefix = std::string(GLOOMFALL_BUILD_DIR) + "/wine";
 std::string OutPath(const std::string& name) {
   fs::create_directories(kOut);
   return kOut + "/" + name;
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::set<std::string> FilesUnder(const std::string& root) {
@@ -121,14 +112,14 @@ double Mismatch(const Shot& a, const Shot& b, int x0, int y0, int x1, int y1,
 }  // namespace
 
 TEST(WindowsPackages, TheExeCarriesIconAndVersionAndTheZipHoldsTheFolder) {
-  std::string exe = Slurp(kFolder + "/gloomfall.exe");
+  std::string exe = ReadFile(kFolder + "/gloomfall.exe");
   ASSERT_GT(exe.size(), 100000u);
   EXPECT_EQ(exe.substr(0, 2), "MZ");
   // The icon resources of the game and of its installer are the .ico's
   // pictures as they are: the PNG for 256 and the bitmaps, each found
   // through its 16-byte directory entry.
-  std::string installer = Slurp(kPackage + ".exe");
-  std::string ico = Slurp(std::string(GLOOMFALL_DATA_DIR) + "/gloomfall.ico");
+  std::string installer = ReadFile(kPackage + ".exe");
+  std::string ico = ReadFile(std::string(GLOOMFALL_DATA_DIR) + "/gloomfall.ico");
   ASSERT_GT(ico.size(), 6u + 4 * 16);
   auto u32 = [&](size_t at) {
     uint32_t v = 0;
