@@ -84,10 +84,10 @@ std::shared_ptr<TObject> EscapeLater(int, std::shared_ptr<TObject> data, std::sh
 TEST_F(Recorded, TheHealthLineBlinksWithTheBeatAt101AndBelow) {
   struct Case {
     int health;
-    int32_t ms;  // 115: a quarter beat (pulse 1); 346: three quarters (pulse 0)
+    int32_t ms;  // 462: just into the second beat (pulse 0.503); 461: just before (0.496)
     int red, green, blue;
-  } cases[] = {{102, 115, 255, 255, 255}, {102, 346, 255, 255, 255}, {101, 115, 255, 0, 0},
-               {101, 346, 0, 0, 0},       {100, 115, 255, 0, 0},     {-100, 346, 0, 0, 0}};
+  } cases[] = {{102, 462, 255, 255, 255}, {102, 461, 255, 255, 255}, {101, 462, 255, 0, 0},
+               {101, 461, 0, 0, 0},       {100, 462, 255, 0, 0},     {-100, 461, 0, 0, 0}};
   for (const auto& c : cases) {
     SetNow(0);
     BeginGame();
@@ -375,11 +375,11 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
     ExpectNear(Drawn(texts[2]), {180, 460, 1, 1, 0, 255, 255, 255, 1});
     for (const auto& text : texts) EXPECT_EQ(text.font, fontMedium);
   };
-  // Straight over any draw state, red above half a pulse, black at half;
+  // Straight over any draw state, red just above half a pulse, black at half;
   // it leaves fontMedium, scale 1, alpha 1, rotation 0 and white.
   gameTime = 1500;
   kills = 12;
-  for (float p : {0.75f, 0.5f}) {
+  for (float p : {0.503f, 0.5f}) {
     pulse = p;
     SetImageFont(nullptr);
     SetScale(3, 4);
