@@ -98,8 +98,8 @@ class Golden : public GameTest {
   void Expect(const TRecordedCall& got, const Want& want, int index) {
     SCOPED_TRACE("call " + std::to_string(index) + " " + want.op + " " + want.text);
     EXPECT_EQ(NameOf(got), want.op);
-    EXPECT_NEAR(got.tx, want.tx, 2e-3);
-    EXPECT_NEAR(got.ty, want.ty, 2e-3);
+    EXPECT_NEAR(got.tx, want.tx, 5e-4);
+    EXPECT_NEAR(got.ty, want.ty, 5e-4);
     EXPECT_EQ(got.red, want.red);
     EXPECT_EQ(got.green, want.green);
     EXPECT_EQ(got.blue, want.blue);

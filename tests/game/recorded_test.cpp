@@ -399,8 +399,8 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   }
 
   // In a game: enemies are drawn first, then the player (shadow, body,
-  // weapon), the particles and the bullets; at 1000 ms, enemy and player
-  // show their second picture (1000 div 256 is odd). Particles of
+  // weapon), the particles and the bullets; at 769 ms, enemy and player
+  // show their second picture (769 div 256 is odd, div 257 even). Particles of
   // colour 0 and 1 take the tint with green following blue, the big flash is
   // white, and one of no colour keeps the player's.
   SetNow(0);
@@ -434,12 +434,12 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
     }
     return out;
   };
-  SetNow(1000);
+  SetNow(769);
   driver->Clear();
   GameFrame();
   EXPECT_EQ(order(), "Es2wpqppb");
   const double p2 = pulse * pulse;  // what swells with the beat follows its square
-  EXPECT_NEAR(driver->Calls("Rect")[0].rotation, 10 * std::sin(62 * deg) + p2, 1e-5);
+  EXPECT_NEAR(driver->Calls("Rect")[0].rotation, 10 * std::sin(48 * deg) + p2, 1e-5);
   EXPECT_NEAR(ImagesOf(imgVihu2).at(0).scale_x, (0.9 + 0.2 * p2) * (1 - enemy->warmup), 1e-6);
   EXPECT_NEAR(ImagesOf(imgShadow).at(0).scale_x, 1 + 0.1 * p2, 1e-6);
   EXPECT_NEAR(ImagesOf(imgVihuAmmus).at(0).scale_x, 1 + 0.3 * p2, 1e-6);
