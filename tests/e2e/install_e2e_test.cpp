@@ -221,5 +221,5 @@ TEST(Readme, MakeInstallAndMakePackageBuildAllTheyInstall) {
   ExpectInstalledTree(prefix.path());
   std::string deb = Shell("dpkg-deb -c " + release + "/*.deb", &status);
   for (const auto& e : fs::recursive_directory_iterator(prefix.path()))  // the package holds the same files
-    if (!e.is_directory()) EXPECT_NE(deb.find("./usr/" + fs::relative(e.path(), prefix.path()).string()), deb.npos);
+    if (!e.is_directory()) EXPECT_NE(deb.find("./usr/" + e.path().lexically_relative(prefix.path()).string()), deb.npos) << e;
 }
