@@ -1,7 +1,6 @@
 // Fonts from untrusted bytes: LoadImageFont on a url served from memory. The
 // input's last bytes also pick the size, the style, a character of the game's
-// texts and a raw glyph index, so each run renders two glyphs rather than
-// every glyph at every size, and mutations there steer to other glyphs.
+// texts and a raw glyph index: two glyphs a run, not every glyph at every size.
 #include "fuzz/fuzz_input.h"
 #include "graphics/image_font.h"
 

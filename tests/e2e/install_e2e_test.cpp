@@ -204,22 +204,16 @@ TEST(Package, DebianPackageHasTheRuntimeDependenciesInstallsAndPlays) {
   PlayFromAnotherFolder(root / "usr/games/gloomfall", root / "usr");
 }
 
-// The README's `make install` and `make package` on the release build they
-// share with `make run`, once what its custom commands made (data, manual
-// page, changelog) is gone: an installed file those targets do not build
-// fails here as it would in a fresh clone.
+// The README's `make package` and `make install` on the release build, each
+// once what its custom commands made (data, manual page, changelog) is gone.
 TEST(Readme, MakeInstallAndMakePackageBuildAllTheyInstall) {
   if (!*GLOOMFALL_MAKE_BUILD) GTEST_SKIP() << "no Makefile build folder given";
-  const std::string release = Quote(GLOOMFALL_MAKE_BUILD "/release");
-  int status = -1;
-  Shell("ninja -C " + release + " -t clean -r CUSTOM_COMMAND; rm -f " + release + "/*.deb", &status);
   TempDir prefix("make-install");
-  std::string log = Shell("env -u MAKEFLAGS make -s -C " + Quote(GLOOMFALL_SOURCE_DIR) + " BUILD=" +
-                            Quote(GLOOMFALL_MAKE_BUILD) + " install package PREFIX=" + Quote(prefix.path()) + " 2>&1",
-                        &status);
+  int status = -1;
+  const std::string clean = "ninja -C " + Quote(GLOOMFALL_MAKE_BUILD "/release") + " -t clean -r CUSTOM_COMMAND && ",
+                    make = "env -u MAKEFLAGS make -s -C " + Quote(GLOOMFALL_SOURCE_DIR) + " BUILD=" + Quote(GLOOMFALL_MAKE_BUILD);
+  std::string log =
+      Shell("exec 2>&1; " + clean + make + " package && " + clean + make + " install PREFIX=" + Quote(prefix.path()), &status);
   ASSERT_EQ(status, 0) << log;
   ExpectInstalledTree(prefix.path());
-  std::string deb = Shell("dpkg-deb -c " + release + "/*.deb", &status);
-  for (const auto& e : fs::recursive_directory_iterator(prefix.path()))  // the package holds the same files
-    if (!e.is_directory()) EXPECT_NE(deb.find("./usr/" + e.path().lexically_relative(prefix.path()).string()), deb.npos) << e;
 }
