@@ -125,6 +125,11 @@ TEST_F(Gamepad, StartsWalksAimsFiresAndLeavesAGameAlongsideKeyboardAndMouse) {
   EXPECT_EQ(Crosshair().tx, 123.0f);
   EXPECT_EQ(player->shootangle, 180);
   EXPECT_EQ(bulletList->Count(), 1);
+  Push(SDL_KEYUP);
+  Push(SDL_MOUSEBUTTONUP);
+  EXPECT_EQ(KeyDown(KEY_W) + MouseDown(1), 2);
+  Push(SDL_KEYDOWN);
+  Push(SDL_MOUSEBUTTONDOWN);
   SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP, 0);
   SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
   EXPECT_EQ(KeyDown(KEY_W) + MouseDown(1), 2);
