@@ -1,167 +1,96 @@
-// SDL's virtual gamepads on the real SDL event pump, playing game frames:
-// Start and Back on the title, walking eight ways and aiming while walking,
-// firing, the keyboard and mouse alongside, unplugging mid-game, a second pad.
+// SDL's virtual gamepads on SDL's own event pump, playing game frames.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
-
-#include "game/bullet.h"
 #include "game/game_loop.h"
 #include "game/player.h"
 #include "game/title.h"
 #include "game_test_support.h"
-#include "graphics/graphics.h"
-#include "graphics/image.h"
 #include "graphics/recording_canvas_driver.h"
 #include "system/input.h"
+#include "system/random.h"
 #include "system/system_driver.h"
 
 using namespace game_test;
-
-class Gamepad : public GameTest {
- protected:
-  void SetUp() override {
-    GameTest::SetUp();
-    SetSystemDriver(CreateSDLSystemDriver());
-    SetGraphicsDriver(rec);
-    ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
-    imgAim = Picture(9, 9);
+namespace {
+enum : int { kA, kB, kBack = 4, kStart = 6, kRB = 10, kUp, kRT = 105 };  // buttons, then axes + 100
+std::string Held() {  // what the game sees held: W A S D, Space, Escape (E) and fire (F)
+  std::string held;
+  for (int key : {KEY_W, KEY_A, KEY_S, KEY_D, KEY_SPACE, KEY_ESCAPE}) {
+    if (KeyDown(key)) held += key == KEY_ESCAPE ? 'E' : static_cast<char>(key);
   }
-  void TearDown() override {
-    EndGraphics();
-    imgAim.reset();
-    GameTest::TearDown();
+  return MouseDown(1) ? held + 'F' : held;
+}
+std::string Seq(std::initializer_list<std::string> steps) {  // a braced list runs left to right
+  std::string out;
+  for (const auto& step : steps) out += "|" + step;
+  return out.substr(1);
+}
+std::string Set(SDL_Joystick* pad, int control, int value = 1) {
+  control < 100 ? SDL_JoystickSetVirtualButton(pad, control, static_cast<Uint8>(value))
+                : SDL_JoystickSetVirtualAxis(pad, control - 100, static_cast<Sint16>(value));
+  return Held();
+}
+void Lean(SDL_Joystick* pad, double travel, double left, double right) {  // both sticks at once, in degrees
+  for (auto [axis, degrees] : {std::pair{0, left}, {2, right}}) {
+    SDL_JoystickSetVirtualAxis(pad, axis, static_cast<Sint16>(32767 * travel * CosDeg(degrees)));
+    SDL_JoystickSetVirtualAxis(pad, axis + 1, static_cast<Sint16>(32767 * travel * SinDeg(degrees)));
   }
-  static SDL_Joystick* Plug() {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    SDL_Joystick* pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
-    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);  // released
-    PollSystem();
-    return pad;
-  }
-  static void Unplug(SDL_Joystick* pad) {
-    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-      if (SDL_JoystickGetDeviceInstanceID(i) == SDL_JoystickInstanceID(pad)) SDL_JoystickDetachVirtual(i);
-    }
-    SDL_JoystickClose(pad);
-  }
-  // A stick leaning `travel` of the way along `degrees`.
-  static void Lean(SDL_Joystick* pad, int x_axis, double degrees, double travel = 0.9) {
-    const double rad = degrees * std::numbers::pi / 180;
-    SDL_JoystickSetVirtualAxis(pad, x_axis, static_cast<Sint16>(32767 * travel * std::cos(rad)));
-    SDL_JoystickSetVirtualAxis(pad, x_axis + 1, static_cast<Sint16>(32767 * travel * std::sin(rad)));
-  }
-  // The keyboard's W, the left mouse button, or the mouse moving to (x, y).
-  static void Push(uint32_t type, int x = 0, int y = 0) {
-    SDL_Event e{};
-    e.type = type;
-    if (type == SDL_KEYDOWN || type == SDL_KEYUP) e.key.keysym.scancode = SDL_SCANCODE_W;
-    if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) e.button.button = SDL_BUTTON_LEFT;
-    if (type == SDL_MOUSEMOTION) e.motion.x = x, e.motion.y = y;
-    SDL_PushEvent(&e);
-  }
-  void Frame() {
-    rec->Clear();
-    GameFrame();
-  }
-  int Keys() { return KeyDown(KEY_W) | KeyDown(KEY_A) << 1 | KeyDown(KEY_S) << 2 | KeyDown(KEY_D) << 3; }
-  TRecordedCall Crosshair() {
-    for (const auto& call : rec->Calls("Image")) {
-      if (call.pixmap == imgAim->pixmaps[0]) return call;
-    }
-    return {};
-  }
-  std::shared_ptr<TRecordingCanvasDriver> rec = std::make_shared<TRecordingCanvasDriver>();
-};
-
-TEST_F(Gamepad, StartsWalksAimsFiresAndLeavesAGameAlongsideKeyboardAndMouse) {
+}
+SDL_Joystick* Plug() {  // 6 axes, 21 buttons; the only joysticks are ours, so the first is at index 0
+  auto* pad = SDL_JoystickOpen(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 21, 0));
+  Set(pad, kRT, -32768);  // a trigger at rest
+  return pad;
+}
+std::string KeyW(uint32_t type) {  // the keyboard's W going down or up
+  SDL_Event e{type};
+  e.key.keysym.scancode = SDL_SCANCODE_W;
+  return SDL_PushEvent(&e), Held();
+}
+}  // namespace
+using Gamepad = GameTest;
+TEST_F(Gamepad, StartsWalksAimsFiresAndLeavesAlongsideKeyboardAndMouse) {
+  SetSystemDriver(CreateSDLSystemDriver());
+  auto rec = std::make_shared<TRecordingCanvasDriver>();
+  SetGraphicsDriver(rec);
+  ASSERT_TRUE(OpenGraphics(800, 600, 0, 60, 0));
+  imgAim = Picture(9, 9);
+  auto frame = [&] { return rec->Clear(), GameFrame(), rec->Calls("Image").back(); };  // its cross-hair
   SDL_Joystick* pad = Plug();
-  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_START, 1);
-  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_B, 1);
-  EXPECT_EQ(KeyHit(KEY_SPACE), 1);
-  EXPECT_EQ(KeyDown(KEY_ESCAPE), 0);  // B never quits from the title
-  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_BACK, 1);
-  EXPECT_EQ(KeyDown(KEY_ESCAPE), 1);  // Back held on the title quits
-  for (int b : {SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_BACK}) {
-    SDL_JoystickSetVirtualButton(pad, b, 0);
-  }
-  EXPECT_EQ(KeyDown(KEY_SPACE) + KeyDown(KEY_ESCAPE), 0);
-
+  EXPECT_EQ(Seq({Set(pad, kStart), Set(pad, kB), Set(pad, kBack)}), " | | E");  // B never quits the title
+  EXPECT_EQ(Seq({Set(pad, kStart, 0), Set(pad, kB, 0), Set(pad, kBack, 0)}), "E|E|");
   BeginGame();
   auto player = All<TPlayer>(playerList).front();
-  // Eight ways, 20 degrees off each key's direction, aiming obliquely; the
-  // D-pad adds to the stick, and a lean inside the dead zone does nothing.
-  const int want[8] = {0b1000, 0b1100, 0b0100, 0b0110, 0b0010, 0b0011, 0b0001, 0b1001};
+  // Eight ways 20 degrees off each key's direction, aiming obliquely; a lean
+  // inside the dead zone (nothing moves, the aim stays); the D-pad.
+  const char* want[10] = {"D", "SD", "S", "AS", "A", "WA", "W", "WD", "", "W"};
   for (int k = 0; k < 10; ++k) {
-    const float x = player->x, y = player->y;
-    const double aim = 37 + 71 * k;
-    Lean(pad, SDL_CONTROLLER_AXIS_LEFTX, 45 * k + 20, k < 8 ? 0.9 : 0.24);
-    Lean(pad, SDL_CONTROLLER_AXIS_RIGHTX, aim, k < 8 ? 0.9 : 0.24);
-    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP, k == 9);
-    Frame();
-    const int keys = k < 8 ? want[k] : k == 9 ? 1 : 0;
-    EXPECT_EQ(Keys(), keys) << k;
-    EXPECT_FLOAT_EQ(player->x - x, 6.0f * ((keys >> 3 & 1) - (keys >> 1 & 1))) << k;
-    EXPECT_FLOAT_EQ(player->y - y, 6.0f * ((keys >> 2 & 1) - (keys & 1))) << k;
-    const double kept = k < 8 ? aim : 37 + 71 * 7;  // inside the dead zone the last aim stays
-    EXPECT_NEAR(player->shootangle, std::fmod(kept, 360), 1) << k;
-    EXPECT_NEAR(Crosshair().tx, playerX + 150 * std::cos(kept * std::numbers::pi / 180), 0.5) << k;
-    EXPECT_NEAR(Crosshair().ty, playerY + 150 * std::sin(kept * std::numbers::pi / 180), 0.5) << k;
+    Lean(pad, k < 8 ? 0.9 : 0.24, 45 * k + 20, 37 + 71 * k);
+    Set(pad, kUp, k == 9);
+    const auto crosshair = frame();
+    const int aim = (37 + 71 * (k < 8 ? k : 7)) % 360;
+    EXPECT_EQ(Held(), want[k]) << k;
+    EXPECT_NEAR(player->shootangle, aim, 1) << k;
+    EXPECT_NEAR(crosshair.tx, playerX + 150 * CosDeg(aim), 0.5) << k;
+    EXPECT_NEAR(crosshair.ty, playerY + 150 * SinDeg(aim), 0.5) << k;
   }
-  // The mouse takes the aim back as soon as it moves; the pad's W and the
-  // keyboard's W hold together; trigger, right shoulder and A fire, as the
-  // mouse's left button does, and releasing one keeps the other's hold.
-  Push(SDL_MOUSEMOTION, 123, 294);  // level with the player, on its left
-  Push(SDL_KEYDOWN);
-  Push(SDL_MOUSEBUTTONDOWN);
-  SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
-  Frame();
-  EXPECT_EQ(Crosshair().tx, 123.0f);
-  EXPECT_EQ(player->shootangle, 180);
-  EXPECT_EQ(bulletList->Count(), 1);
-  Push(SDL_KEYUP);
-  Push(SDL_MOUSEBUTTONUP);
-  EXPECT_EQ(KeyDown(KEY_W) + MouseDown(1), 2);
-  Push(SDL_KEYDOWN);
-  Push(SDL_MOUSEBUTTONDOWN);
-  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP, 0);
-  SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
-  EXPECT_EQ(KeyDown(KEY_W) + MouseDown(1), 2);
-  Push(SDL_KEYUP);
-  Push(SDL_MOUSEBUTTONUP);
-  EXPECT_EQ(KeyDown(KEY_W) + MouseDown(1), 0);
-  for (int b : {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_A}) {
-    SDL_JoystickSetVirtualButton(pad, b, 1);
-    EXPECT_EQ(MouseDown(1), 1);
-    SDL_JoystickSetVirtualButton(pad, b, 0);
-    EXPECT_EQ(MouseDown(1), 0);
-  }
-  // B leaves a game.
-  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_B, 1);
-  EXPECT_EQ(KeyDown(KEY_ESCAPE), 1);
-
+  // W stays held while the pad or the keyboard holds it. The mouse takes the
+  // aim back once it moves. Trigger, right shoulder and A fire; B leaves a game.
+  EXPECT_EQ(Seq({KeyW(SDL_KEYDOWN), KeyW(SDL_KEYUP), Set(pad, kUp, 0), KeyW(SDL_KEYDOWN), Set(pad, kUp), KeyW(SDL_KEYUP),
+                 Set(pad, kUp, 0)}), "W|W||W|W|W|");
+  MoveMouseTo(123, 294);  // level with the player, on its left
+  EXPECT_EQ(Set(pad, kRT, 32767), "F");
+  EXPECT_EQ(frame().tx, 123.0f);
+  EXPECT_EQ(std::pair(player->shootangle, bulletList->Count()), std::pair(180, 1));
+  EXPECT_EQ(Seq({Set(pad, kRT, -32768), Set(pad, kRB), Set(pad, kRB, 0), Set(pad, kA), Set(pad, kA, 0), Set(pad, kB)}),
+            "|F||F||E");
   // A second pad waits. Unplugging the first mid-game releases all it held
   // and hands the aim back to the mouse; then the second drives.
   SDL_Joystick* second = Plug();
-  SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_START, 1);
-  Lean(pad, SDL_CONTROLLER_AXIS_LEFTX, 45);
-  Lean(pad, SDL_CONTROLLER_AXIS_RIGHTX, 90);
-  SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
-  Frame();
-  EXPECT_EQ(Keys(), 0b1100);
-  EXPECT_EQ(KeyDown(KEY_ESCAPE) + MouseDown(1) + KeyDown(KEY_SPACE), 2);
-  SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_START, 0);
-  Unplug(pad);
-  Frame();
-  EXPECT_EQ(Keys() + KeyDown(KEY_ESCAPE) + MouseDown(1), 0);
-  EXPECT_EQ(Crosshair().tx, 123.0f);
-  SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_START, 1);
-  EXPECT_EQ(KeyHit(KEY_SPACE), 1);
-  Unplug(second);
+  Lean(pad, 0.9, 45, 90);
+  EXPECT_EQ(Seq({Set(second, kStart), Set(second, kStart, 0), Set(pad, kRT, 32767)}), "SDE|SDE|SDEF");
+  SDL_JoystickDetachVirtual(0);
+  EXPECT_EQ(frame().tx, 123.0f);
+  EXPECT_EQ(Seq({Held(), Set(second, kStart)}), "| ");
+  SDL_JoystickDetachVirtual(0), SDL_JoystickClose(pad), SDL_JoystickClose(second);
+  EndGraphics(), imgAim.reset();
 }
