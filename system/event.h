@@ -1,6 +1,7 @@
 // Events: what the platform layer tells the game (keys, mouse, a gamepad's
-// aim, focus, the close request, timer ticks). Each event is emitted through the EmitEventHook
-// chain, where the polled-input hook (input.h) and anyone else can see it.
+// aim, focus, the close request, timer ticks). Each event is emitted through
+// the EmitEventHook chain, where the polled-input hook (input.h) and anyone
+// else can see it.
 // Leans on the hook chains.
 #pragma once
 

@@ -1,7 +1,8 @@
 // Polled keyboard and mouse input. A hook on the EmitEventHook chain keeps
 // the state of every key and mouse button (a gamepad's sticks and buttons
-// arrive as keys and the left button too) and where a gamepad aims; the queries pump the system's
-// message queue first (PollSystem), so they always see the latest input.
+// arrive as keys and the left button too) and where a gamepad aims; the
+// queries pump the system's message queue first (PollSystem), so they always
+// see the latest input.
 // Key codes are Windows virtual-key codes: letters are their upper-case
 // character codes, 27 Escape, 32 Space, 37-40 the arrows, 112-123 F1-F12, and
 // Shift, Control and Alt by side as 160-165 (never 16-18).
