@@ -44,6 +44,7 @@ void TSDLGamepads::Drop() {
   axes_.fill(0);
   buttons_.fill(false);
   b_escapes_ = false;
+  // SDL recentres a pad that goes, but nothing held may hang on that.
   Update();
   Emit(EVENT_PADAIM, 0, 0, 0);
   SDL_GameControllerClose(pad_);
