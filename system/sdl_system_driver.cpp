@@ -1,6 +1,7 @@
 // The system driver over SDL: the event pump, the translation of SDL events
 // into the game's events (key codes in the Windows virtual-key convention the
-// game's tables use), mouse capture, the cursor and message boxes.
+// game's tables use), mouse capture, the cursor and message boxes. Gamepads
+// are in sdl_gamepad.cpp.
 #include "system/sdl_system_driver_private.h"
 
 #include <cstdio>
@@ -286,6 +287,7 @@ TSDLSystemDriver::TSDLSystemDriver() {
   // them into quit events.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   initialised_ = SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
+  if (initialised_) gamepads.Open();
   translator.window_size = [](uint32_t window_id, int& width, int& height) {
     SDL_Window* window = SDL_GetWindowFromID(window_id);
     if (!window) return false;
@@ -295,6 +297,7 @@ TSDLSystemDriver::TSDLSystemDriver() {
 }
 
 TSDLSystemDriver::~TSDLSystemDriver() {
+  gamepads.Close();
   if (initialised_) SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
 }
 
@@ -303,9 +306,12 @@ void TSDLSystemDriver::Dispatch(const SDL_Event& e) {
     DeliverTimerTick(e.user.code);
     return;
   }
+  if (gamepads.Dispatch(e)) return;
   TSDLTranslation t = translator.Translate(e);
   if (t.capture >= 0) SDL_CaptureMouse(t.capture ? SDL_TRUE : SDL_FALSE);
-  for (const auto& event : t.events) event->Emit();
+  for (const auto& event : t.events) {
+    if (gamepads.Pass(*event)) event->Emit();
+  }
 }
 
 void TSDLSystemDriver::Poll() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "system/event.h"
+#include "system/sdl_gamepad_private.h"
 #include "system/system_driver.h"
 
 // The Windows virtual-key code of an SDL key (0 when the key has none).
@@ -65,6 +66,7 @@ class TSDLSystemDriver : public TSystemDriver {
   void Dispatch(const SDL_Event& e);
 
   TSDLEventTranslator translator;
+  TSDLGamepads gamepads;
 
  private:
   bool initialised_ = false;
