@@ -71,6 +71,10 @@ class TCanvasDriver : public TGraphicsDriver {
   // keep the text itself; drivers that draw pixels ignore it.
   virtual void NoteText(const std::string& text, float x, float y);
 
+  // How many draw calls the driver has sent to the GPU so far (0 for a
+  // driver that sends none), for the benchmarks.
+  virtual uint64_t DrawCalls() const { return 0; }
+
   // The current 2D driver (empty until a 2D context is made current).
   static const std::shared_ptr<TCanvasDriver>& Current();
 };

@@ -95,3 +95,5 @@ void TGLCanvasDriver::SetClsColor(int red, int green, int blue) {
   blue = std::clamp(blue, 0, 255);
   glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1.0f);
 }
+
+uint64_t TGLCanvasDriver::DrawCalls() const { return g_gl_canvas.draw_calls; }

@@ -48,6 +48,8 @@ class TGLCanvasDriver : public TCanvasDriver {
   // and forgets the cached GL state, which another context may have changed.
   void ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g);
 
+  uint64_t DrawCalls() const override;
+
   std::string ToString() const { return "OpenGL"; }
 
   // The one instance, made on first use.

@@ -293,3 +293,5 @@ void TGLES2CanvasDriver::SetViewport(int x, int y, int width, int height) {
   v[0] = x, v[1] = y, v[2] = width, v[3] = height;
   ApplyViewport();
 }
+
+uint64_t TGLES2CanvasDriver::DrawCalls() const { return g_es2.draw_calls; }

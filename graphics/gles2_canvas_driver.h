@@ -48,6 +48,8 @@ class TGLES2CanvasDriver : public TCanvasDriver {
   void DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, int y) override;
   std::shared_ptr<TPixmap> GrabPixmap(int x, int y, int width, int height) override;
 
+  uint64_t DrawCalls() const override;
+
   std::string ToString() const { return "OpenGL ES 2.0"; }
 
   // The one instance, made on first use.
