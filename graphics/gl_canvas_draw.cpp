@@ -115,8 +115,7 @@ void GLApplyViewport() {
   const int* v = g_gl_canvas.viewport;
   g_gl_canvas.frame_serial = f.serial;
   glViewport(f.x, f.y, f.width, f.height);
-  // Scaled, the scissor also keeps clearing off the bands.
-  if (!f.Scaled() && v[0] == 0 && v[1] == 0 && v[2] == GraphicsWidth() && v[3] == GraphicsHeight()) {
+  if (v[0] == 0 && v[1] == 0 && v[2] == GraphicsWidth() && v[3] == GraphicsHeight()) {
     glDisable(GL_SCISSOR_TEST);
   } else {
     int x = 0, y = 0, w = 0, h = 0;

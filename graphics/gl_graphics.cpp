@@ -159,6 +159,7 @@ TGLContextRecord* Link(std::unique_ptr<TGLContextRecord> record) {
 }
 
 SDL_Window* g_fullscreen_window = nullptr;  // the window in full screen, if any
+int g_windowed_x = 0, g_windowed_y = 0;     // where it was before
 
 // Back to a plain window: the pointer maps one to one again.
 void LeaveFullScreenWindow() {
@@ -448,12 +449,25 @@ const TGLFrameRect& GLCurrentFrame() {
 void GLToggleFullScreen() {
   TGLContextRecord* r = g_current;
   if (!r || r->kind != 2) return;
-  if (g_fullscreen_window == r->window) {
-    SDL_SetWindowFullscreen(r->window, 0);
-    SDL_SetWindowSize(r->window, r->width, r->height);
+  SDL_Window* window = r->window;
+  if (g_fullscreen_window == window) {
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowSize(window, r->width, r->height);
+    SDL_SetWindowPosition(window, g_windowed_x, g_windowed_y);
     LeaveFullScreenWindow();
-  } else if (SDL_SetWindowFullscreen(r->window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
-    g_fullscreen_window = r->window;
+  } else {
+    // The window first covers the desktop itself, then asks the window
+    // manager for the full-screen state: where there is no window manager
+    // (a bare X server) the request alone would change nothing.
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &bounds) != 0) return;
+    SDL_GetWindowPosition(window, &g_windowed_x, &g_windowed_y);
+    SDL_SetWindowBordered(window, SDL_FALSE);
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    g_fullscreen_window = window;
   }
   UpdateFrame();
 }

@@ -158,8 +158,7 @@ void ApplyViewport() {
   const int* v = g_es2.viewport;
   g_es2.frame_serial = f.serial;
   glViewport(f.x, f.y, f.width, f.height);
-  // Scaled, the scissor also keeps clearing off the bands.
-  if (!f.Scaled() && v[0] == 0 && v[1] == 0 && v[2] == f.frame_w && v[3] == f.frame_h) {
+  if (v[0] == 0 && v[1] == 0 && v[2] == f.frame_w && v[3] == f.frame_h) {
     glDisable(GL_SCISSOR_TEST);
   } else {
     int x = 0, y = 0, w = 0, h = 0;
