@@ -49,14 +49,17 @@ void TFlipPacer::AfterFlip(bool interval_taken, int now, int hertz) {
 }
 
 int TFlipPacer::WaitBeforeFlip(int now) {
-  due_ += step_;
+  // Unsigned, so the millisecond clock's wrap after 24.8 days is defined.
+  due_ = int(unsigned(due_) + unsigned(step_));
   frac_ += rem_;
   if (frac_ >= hertz_) {
     frac_ -= hertz_;
-    due_ += 1;
+    due_ = int(unsigned(due_) + 1u);
   }
-  int wait = due_ - now;
-  if (wait > 0) return wait;
+  const int wait = int(unsigned(due_) - unsigned(now));
+  // Never more than a frame: a clock that went back starts the pace afresh
+  // rather than freezing the game until it catches up.
+  if (wait > 0 && wait <= step_ + 1) return wait;
   due_ = now;
   return 0;
 }

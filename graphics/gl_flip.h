@@ -32,7 +32,8 @@ class TFlipPacer {
   void AfterFlip(bool interval_taken, int now, int hertz);
   // Before a paced Flip(1): how long to sleep so frames start 1000 / hertz ms
   // apart (step or step + 1 ms, the remainder spread over each second). A
-  // late frame makes the next one due a full step from now: no catching up.
+  // late frame makes the next one due a full step from now: no catching up;
+  // nor is a clock that went back (or wrapped round) waited for.
   int WaitBeforeFlip(int now);
 
   bool paced = false;

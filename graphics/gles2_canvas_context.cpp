@@ -3,7 +3,10 @@
 // through, the batch, clearing, viewports and presenting.
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <string>
 
 #include "graphics/gl_flip.h"
 #include "graphics/gl_graphics.h"
@@ -17,44 +20,66 @@ namespace {
 // window pixels and leave through the same projection the OpenGL 1.1 driver
 // loads (glOrtho over the graphics' size, y down). The fragment is the
 // texel times the vertex colour, as fixed-function modulation gives, and the
-// mask blend's alpha test is the discard.
+// mask blend's alpha test is the discard. GLSL ES 1.00 cannot pick a sampler
+// by a varying, so the unit is chosen by comparisons; every vertex of a
+// primitive names the same unit, so the choice never splits a primitive.
 const char* const kVertexShader = R"(
 attribute vec2 a_position;
 attribute vec2 a_uv;
 attribute vec4 a_color;
+attribute float a_unit;
 uniform mat4 u_projection;
 varying vec2 v_uv;
 varying vec4 v_color;
+varying float v_unit;
 void main() {
   gl_Position = u_projection * vec4(a_position, 0.0, 1.0);
   gl_PointSize = 1.0;
   v_uv = a_uv;
   v_color = a_color;
+  v_unit = a_unit;
 }
 )";
 
-const char* const kFragmentShader = R"(
+// Two fragment programs: one samples the one texture of its batch, the
+// other picks one of kGLES2BatchUnits by the vertex's unit. A software
+// rasterizer works out every branch of the second for every fragment, so
+// large quads go alone through the first (GLES2Reserve's `large`).
+const char* const kFragmentHead = R"(
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
 #else
 precision mediump float;
 #endif
-uniform sampler2D u_texture;
+uniform sampler2D u_t0, u_t1, u_t2, u_t3;
 uniform float u_alpha_ref;
 varying vec2 v_uv;
 varying vec4 v_color;
+varying float v_unit;
+)";
+const char* const kOneTexel = R"(
+vec4 Texel() { return texture2D(u_t0, v_uv); }
+)";
+const char* const kUnitTexel = R"(
+vec4 Texel() {
+  if (v_unit < 1.5) return v_unit < 0.5 ? texture2D(u_t0, v_uv) : texture2D(u_t1, v_uv);
+  return v_unit < 2.5 ? texture2D(u_t2, v_uv) : texture2D(u_t3, v_uv);
+}
+)";
+const char* const kFragmentMain = R"(
 void main() {
-  vec4 color = texture2D(u_texture, v_uv) * v_color;
+  vec4 color = Texel() * v_color;
   if (color.a < u_alpha_ref) discard;
   gl_FragColor = color;
 }
 )";
 
-enum : GLuint { kPosition = 0, kUV = 1, kColor = 2 };
+enum : GLuint { kPosition = 0, kUV = 1, kColor = 2, kUnit = 3 };
 
-GLuint Compile(GLenum kind, const char* source) {
+GLuint Compile(GLenum kind, const std::string& source) {
   GLuint shader = glCreateShader(kind);
-  glShaderSource(shader, 1, &source, nullptr);
+  const char* text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
   glCompileShader(shader);
   GLint ok = 0;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -65,38 +90,54 @@ GLuint Compile(GLenum kind, const char* source) {
   return shader;
 }
 
-// The program, the vertex buffer and the textures every ES context shares;
+// One of the two programs; 0 when it does not build.
+GLuint Link(const char* texel) {
+  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, std::string(kFragmentHead) + texel + kFragmentMain);
+  GLuint program = vs && fs ? glCreateProgram() : 0;
+  if (program) {
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glBindAttribLocation(program, kPosition, "a_position");
+    glBindAttribLocation(program, kUV, "a_uv");
+    glBindAttribLocation(program, kColor, "a_color");
+    glBindAttribLocation(program, kUnit, "a_unit");
+    glLinkProgram(program);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      glDeleteProgram(program);
+      program = 0;
+    }
+  }
+  if (vs) glDeleteShader(vs);
+  if (fs) glDeleteShader(fs);
+  if (!program) return 0;
+  glUseProgram(program);
+  for (int unit = 0; unit < kGLES2BatchUnits; ++unit) {
+    const std::string name = "u_t" + std::to_string(unit);
+    glUniform1i(glGetUniformLocation(program, name.c_str()), unit);
+  }
+  return program;
+}
+
+// The programs, the vertex buffer and the textures every ES context shares;
 // false when the shaders do not build.
 bool MakeSharedObjects() {
   TGLES2CanvasState& st = g_es2;
-  if (st.program) return true;
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  if (!vs || !fs) {
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
+  if (st.programs[0]) return true;
+  const GLuint one = Link(kOneTexel), units = Link(kUnitTexel);
+  if (!one || !units) {
+    if (one) glDeleteProgram(one);
+    if (units) glDeleteProgram(units);
     return false;
   }
-  GLuint program = glCreateProgram();
-  glAttachShader(program, vs);
-  glAttachShader(program, fs);
-  glBindAttribLocation(program, kPosition, "a_position");
-  glBindAttribLocation(program, kUV, "a_uv");
-  glBindAttribLocation(program, kColor, "a_color");
-  glLinkProgram(program);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    glDeleteProgram(program);
-    return false;
+  st.programs[0] = one;
+  st.programs[1] = units;
+  for (int i = 0; i < 2; ++i) {
+    st.u_projection[i] = glGetUniformLocation(st.programs[i], "u_projection");
+    st.u_alpha_ref[i] = glGetUniformLocation(st.programs[i], "u_alpha_ref");
   }
-  st.program = program;
-  st.u_projection = glGetUniformLocation(program, "u_projection");
-  st.u_alpha_ref = glGetUniformLocation(program, "u_alpha_ref");
-  glUseProgram(program);
-  glUniform1i(glGetUniformLocation(program, "u_texture"), 0);
   GLuint buffer = 0;
   glGenBuffers(1, &buffer);
   st.buffer = buffer;
@@ -127,11 +168,11 @@ void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
   if (!st.ready) return;
   int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   g->GetSettings(width, height, depth, hertz, flags);
-  glUseProgram(st.program);
   glBindBuffer(GL_ARRAY_BUFFER, st.buffer);
   glEnableVertexAttribArray(kPosition);
   glEnableVertexAttribArray(kUV);
   glEnableVertexAttribArray(kColor);
+  glEnableVertexAttribArray(kUnit);
   const GLsizei stride = sizeof(TGLES2Vertex);
   glVertexAttribPointer(kPosition, 2, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<const void*>(offsetof(TGLES2Vertex, x)));
@@ -139,14 +180,22 @@ void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
                         reinterpret_cast<const void*>(offsetof(TGLES2Vertex, u)));
   glVertexAttribPointer(kColor, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                         reinterpret_cast<const void*>(offsetof(TGLES2Vertex, rgba)));
+  glVertexAttribPointer(kUnit, 1, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<const void*>(offsetof(TGLES2Vertex, unit)));
   // glOrtho(0, width, height, 0, -1, 1), column by column.
   const GLfloat projection[16] = {2.0f / float(width), 0, 0, 0, 0, -2.0f / float(height), 0, 0,
                                   0, 0, -1, 0, -1, 1, 0, 1};
-  glUniformMatrix4fv(st.u_projection, 1, GL_FALSE, projection);
+  for (int i = 0; i < 2; ++i) {
+    glUseProgram(st.programs[i]);
+    glUniformMatrix4fv(st.u_projection[i], 1, GL_FALSE, projection);
+  }
+  st.program = 1;
   glActiveTexture(GL_TEXTURE0);
+  st.active_unit = 0;
+  std::fill(std::begin(st.bound), std::end(st.bound), 0u);
   st.blend_mode = 0;
-  st.bound_texture = 0;
   st.vertices.clear();
+  st.batch_units = 0;
   st.viewport[0] = st.viewport[1] = 0;
   st.viewport[2] = width;
   st.viewport[3] = height;
@@ -174,14 +223,23 @@ void CheckFrame() {
 
 }  // namespace
 
-TGLES2Vertex* GLES2Reserve(uint32_t texture, uint32_t primitive, int count) {
+TGLES2Vertex* GLES2Reserve(uint32_t texture, uint32_t primitive, int count, bool large) {
   TGLES2CanvasState& st = g_es2;
   if (!texture) texture = st.white_texture;
-  if (texture != st.batch_texture || primitive != st.batch_primitive) {
-    GLES2Flush();
-    st.batch_texture = texture;
-    st.batch_primitive = primitive;
+  if (primitive != st.batch_primitive || large || st.batch_large) GLES2Flush();
+  st.batch_primitive = primitive;
+  st.batch_large = large;
+  int unit = 0;
+  while (unit < st.batch_units && st.batch_textures[unit] != texture) ++unit;
+  if (unit == st.batch_units) {
+    if (unit == kGLES2BatchUnits) {
+      GLES2Flush();
+      unit = 0;
+    }
+    st.batch_textures[unit] = texture;
+    st.batch_units = unit + 1;
   }
+  st.unit = float(unit);
   const size_t at = st.vertices.size();
   st.vertices.resize(at + size_t(count));
   return st.vertices.data() + at;
@@ -195,18 +253,46 @@ void GLES2Vertex(TGLES2Vertex& v, float x, float y, float tx, float ty, float u,
   v.u = u;
   v.v = v_;
   for (int i = 0; i < 4; ++i) v.rgba[i] = g_es2.color[i];
+  v.unit = g_es2.unit;
+}
+
+void GLES2Bind(int unit, uint32_t texture) {
+  TGLES2CanvasState& st = g_es2;
+  if (st.active_unit != unit) {
+    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
+    st.active_unit = unit;
+  }
+  if (st.bound[unit] != texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    st.bound[unit] = texture;
+  }
+}
+
+void GLES2Forget(uint32_t texture) {
+  TGLES2CanvasState& st = g_es2;
+  if (std::find(st.batch_textures, st.batch_textures + st.batch_units, texture) !=
+      st.batch_textures + st.batch_units) {
+    GLES2Flush();
+  }
+  for (uint32_t& bound : st.bound) {
+    if (bound == texture) bound = 0;
+  }
 }
 
 void GLES2Flush() {
   TGLES2CanvasState& st = g_es2;
+  const int units = st.batch_units;
+  st.batch_units = 0;
   if (st.vertices.empty()) return;
   if (!st.ready) {
     st.vertices.clear();
     return;
   }
-  if (st.bound_texture != st.batch_texture) {
-    glBindTexture(GL_TEXTURE_2D, st.batch_texture);
-    st.bound_texture = st.batch_texture;
+  for (int unit = 0; unit < units; ++unit) GLES2Bind(unit, st.batch_textures[unit]);
+  const int program = units > 1 ? 1 : 0;
+  if (st.program != program) {
+    glUseProgram(st.programs[program]);
+    st.program = program;
   }
   glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(st.vertices.size() * sizeof(TGLES2Vertex)),
                st.vertices.data(), GL_STREAM_DRAW);

@@ -72,7 +72,11 @@ void TGLES2CanvasDriver::SetBlend(int mode) {
       break;
   }
   // The mask blend keeps fragments whose alpha is at least a half.
-  glUniform1f(st.u_alpha_ref, mode == BLEND_MASK ? 0.5f : -1.0f);
+  for (int i = 0; i < 2; ++i) {
+    glUseProgram(st.programs[i]);
+    glUniform1f(st.u_alpha_ref[i], mode == BLEND_MASK ? 0.5f : -1.0f);
+  }
+  glUseProgram(st.programs[st.program]);
 }
 
 void TGLES2CanvasDriver::SetAlpha(float alpha) { g_es2.color[3] = AlphaByte(alpha); }
@@ -97,7 +101,7 @@ void TGLES2CanvasDriver::SetLineWidth(float width) {
 void TGLES2CanvasDriver::Plot(float x, float y) {
   // Straight to the pixel: the matrix does not apply to points.
   TGLES2Vertex& v = *GLES2Reserve(0, GL_POINTS, 1);
-  v = {x + 0.5f, y + 0.5f, 0.0f, 0.0f, {}};
+  v = {x + 0.5f, y + 0.5f, 0.0f, 0.0f, {}, g_es2.unit};
   std::copy(g_es2.color, g_es2.color + 4, v.rgba);
 }
 
@@ -144,8 +148,7 @@ void TGLES2CanvasDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int 
   SetBlend(BLEND_SOLID);
   st.matrix = TCanvasMatrix{};
   std::fill(st.color, st.color + 4, uint8_t(255));
-  glBindTexture(GL_TEXTURE_2D, st.scratch_texture);
-  st.bound_texture = st.scratch_texture;
+  GLES2Bind(0, st.scratch_texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, rgba->width, rgba->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                rgba->pixels);

@@ -4,6 +4,8 @@
 
 #include <GLES2/gl2.h>
 
+#include <cmath>
+
 #include "graphics/gl_graphics.h"
 #include "graphics/gl_texture.h"
 #include "graphics/gles2_canvas_driver.h"
@@ -12,7 +14,10 @@
 
 void GLES2Quad(uint32_t texture, float x0, float y0, float x1, float y1, float tx, float ty,
                float u1, float v1) {
-  TGLES2Vertex* v = GLES2Reserve(texture, GL_TRIANGLES, 6);
+  // A quad of more than 64 x 64 pixels counts as large.
+  const TCanvasMatrix& m = g_es2.matrix;
+  const float area = std::fabs((x1 - x0) * (y1 - y0) * (m.ix * m.jy - m.iy * m.jx));
+  TGLES2Vertex* v = GLES2Reserve(texture, GL_TRIANGLES, 6, area > 4096.0f);
   GLES2Vertex(v[0], x0, y0, tx, ty, 0.0f, 0.0f);
   GLES2Vertex(v[1], x1, y0, tx, ty, u1, 0.0f);
   GLES2Vertex(v[2], x1, y1, tx, ty, u1, v1);
@@ -55,17 +60,13 @@ std::shared_ptr<TGLES2ImageFrame> TGLES2ImageFrame::CreateFromPixmap(
 
 TGLES2ImageFrame::~TGLES2ImageFrame() {
   if (seq == 0) return;
-  TGLES2CanvasState& st = g_es2;
   // Draws still waiting for this texture go out first.
-  if (st.batch_texture == name) GLES2Flush();
+  GLES2Forget(name);
   const GLuint tex = name;
   const auto& driver = TGLGraphicsDriver::Instance();
   driver->SwapSharedContext(TGLProfile::ES2);
   glDeleteTextures(1, &tex);
   driver->SwapSharedContext(TGLProfile::ES2);
-  // The name may be handed out again; nothing may believe it is still bound.
-  if (st.bound_texture == tex) st.bound_texture = 0;
-  if (st.batch_texture == tex) st.batch_texture = 0;
   seq = 0;
 }
 
