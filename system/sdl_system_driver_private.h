@@ -30,6 +30,8 @@ struct TSDLTranslation {
   std::vector<std::shared_ptr<TEvent>> events;
   // Mouse capture to apply: 1 capture, 0 release, -1 leave as it is.
   int capture = -1;
+  // F11 or Alt+Enter was pressed while a full-screen toggle is set.
+  bool toggle_fullscreen = false;
 };
 
 class TSDLEventTranslator {
