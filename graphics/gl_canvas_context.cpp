@@ -79,13 +79,15 @@ void TGLCanvasDriver::ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g) 
   g_gl_canvas.viewport[0] = g_gl_canvas.viewport[1] = 0;
   g_gl_canvas.viewport[2] = width;
   g_gl_canvas.viewport[3] = height;
-  GLApplyViewport();
+  GLApplyViewport(g_gl_canvas.viewport, g_gl_canvas.frame_serial);
 }
 
 void TGLCanvasDriver::Flip(int sync) { GLPacedFlip(sync); }
 
 void TGLCanvasDriver::Cls() {
-  if (GLCurrentFrame().serial != g_gl_canvas.frame_serial) GLApplyViewport();
+  if (GLCurrentFrame().serial != g_gl_canvas.frame_serial) {
+    GLApplyViewport(g_gl_canvas.viewport, g_gl_canvas.frame_serial);
+  }
   glClear(GL_COLOR_BUFFER_BIT);
 }
 

@@ -110,25 +110,10 @@ void TGLCanvasDriver::SetColor(int red, int green, int blue) {
   SendColor();
 }
 
-void GLApplyViewport() {
-  const TGLFrameRect& f = GLCurrentFrame();
-  const int* v = g_gl_canvas.viewport;
-  g_gl_canvas.frame_serial = f.serial;
-  glViewport(f.x, f.y, f.width, f.height);
-  if (v[0] == 0 && v[1] == 0 && v[2] == GraphicsWidth() && v[3] == GraphicsHeight()) {
-    glDisable(GL_SCISSOR_TEST);
-  } else {
-    int x = 0, y = 0, w = 0, h = 0;
-    f.Map(v[0], v[1], v[2], v[3], x, y, w, h);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(x, y, w, h);
-  }
-}
-
 void TGLCanvasDriver::SetViewport(int x, int y, int width, int height) {
   int* v = g_gl_canvas.viewport;
   v[0] = x, v[1] = y, v[2] = width, v[3] = height;
-  GLApplyViewport();
+  GLApplyViewport(v, g_gl_canvas.frame_serial);
 }
 
 void TGLCanvasDriver::SetTransform(float ix, float iy, float jx, float jy) {

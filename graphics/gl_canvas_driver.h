@@ -71,10 +71,6 @@ struct TGLCanvasState {
 };
 extern TGLCanvasState g_gl_canvas;
 
-// Sets GL's viewport to the window's frame (gl_graphics.h) and the scissor to
-// the game's viewport within it.
-void GLApplyViewport();
-
 // Sends the point (x, y) through the driver's current matrix, moved by
 // (tx, ty) and then by offset on both axes, as a GL vertex.
 void GLTransformedVertex(float x, float y, float tx, float ty, float offset = 0.0f);

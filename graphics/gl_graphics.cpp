@@ -446,6 +446,21 @@ const TGLFrameRect& GLCurrentFrame() {
   return g_frame;
 }
 
+void GLApplyViewport(const int viewport[4], unsigned& serial) {
+  const TGLFrameRect& f = GLCurrentFrame();
+  const int* v = viewport;
+  serial = f.serial;
+  glViewport(f.x, f.y, f.width, f.height);
+  if (v[0] == 0 && v[1] == 0 && v[2] == f.frame_w && v[3] == f.frame_h) {
+    glDisable(GL_SCISSOR_TEST);
+  } else {
+    int x = 0, y = 0, w = 0, h = 0;
+    f.Map(v[0], v[1], v[2], v[3], x, y, w, h);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, y, w, h);
+  }
+}
+
 void GLToggleFullScreen() {
   TGLContextRecord* r = g_current;
   if (!r || r->kind != 2) return;

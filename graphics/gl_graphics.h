@@ -89,6 +89,12 @@ struct TGLFrameRect {
 // The current window's frame, brought up to date with its size on each call.
 const TGLFrameRect& GLCurrentFrame();
 
+// Sets GL's viewport to the current window's frame and the scissor to the
+// game's viewport (x, y, width, height in frame pixels) within it, or off when
+// that is the whole frame; serial gets the frame's serial. Both 2D drivers
+// call it when the game's viewport changes and when the frame has.
+void GLApplyViewport(const int viewport[4], unsigned& serial);
+
 // Switches the current window between its own size and full screen at the
 // desktop's resolution (no change of display mode). F11 and Alt+Enter do it.
 void GLToggleFullScreen();

@@ -202,23 +202,8 @@ void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
   st.frame_serial = GLCurrentFrame().serial - 1;
 }
 
-void ApplyViewport() {
-  const TGLFrameRect& f = GLCurrentFrame();
-  const int* v = g_es2.viewport;
-  g_es2.frame_serial = f.serial;
-  glViewport(f.x, f.y, f.width, f.height);
-  if (v[0] == 0 && v[1] == 0 && v[2] == f.frame_w && v[3] == f.frame_h) {
-    glDisable(GL_SCISSOR_TEST);
-  } else {
-    int x = 0, y = 0, w = 0, h = 0;
-    f.Map(v[0], v[1], v[2], v[3], x, y, w, h);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(x, y, w, h);
-  }
-}
-
 void CheckFrame() {
-  if (GLCurrentFrame().serial != g_es2.frame_serial) ApplyViewport();
+  if (GLCurrentFrame().serial != g_es2.frame_serial) GLApplyViewport(g_es2.viewport, g_es2.frame_serial);
 }
 
 }  // namespace
@@ -376,7 +361,7 @@ void TGLES2CanvasDriver::SetViewport(int x, int y, int width, int height) {
   GLES2Flush();
   int* v = g_es2.viewport;
   v[0] = x, v[1] = y, v[2] = width, v[3] = height;
-  ApplyViewport();
+  GLApplyViewport(v, g_es2.frame_serial);
 }
 
 uint64_t TGLES2CanvasDriver::DrawCalls() const { return g_es2.draw_calls; }
