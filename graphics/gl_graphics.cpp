@@ -28,7 +28,6 @@ struct TGLContextRecord {
   int depth = 0;
   int hertz = 0;
   int flags = 0;
-  TGLProfile profile = TGLProfile::Desktop;
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
 };
@@ -84,8 +83,6 @@ void MakeCurrent(TGLContextRecord* record) {
   }
 }
 
-int Index(TGLProfile profile) { return profile == TGLProfile::ES2 ? 1 : 0; }
-
 // What the context's pixel format asks for.
 void RequestPixelFormat(int flags, TGLProfile profile) {
   SDL_GL_ResetAttributes();
@@ -114,7 +111,7 @@ void RequestPixelFormat(int flags, TGLProfile profile) {
 // there is no display or no such context, in which case no graphics of that
 // kind can be made at all.
 bool EnsureShared(TGLProfile profile) {
-  const int i = Index(profile);
+  const int i = int(profile);
   if (g_shared[i]) return true;
   if (g_shared_tried[i]) return false;
   g_shared_tried[i] = true;
@@ -130,7 +127,6 @@ bool EnsureShared(TGLProfile profile) {
   auto record = std::make_unique<TGLContextRecord>();
   record->kind = 0;
   record->width = record->height = 1;
-  record->profile = profile;
   record->window = window;
   record->context = context;
   g_shared[i] = record.get();
@@ -143,7 +139,7 @@ bool EnsureShared(TGLProfile profile) {
 // Sets up a GL context on a window, sharing with the shared context, and
 // leaves the previously current context current.
 SDL_GLContext CreateSharedContext(SDL_Window* window, TGLProfile profile) {
-  const TGLContextRecord* shared = g_shared[Index(profile)];
+  const TGLContextRecord* shared = g_shared[int(profile)];
   SDL_GL_MakeCurrent(shared->window, shared->context);
   SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
   SDL_GLContext context = SDL_GL_CreateContext(window);
@@ -331,7 +327,6 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::AttachGraphics(void* widget, int f
   if (!context) return nullptr;  // the window is the caller's: it stays
   auto record = std::make_unique<TGLContextRecord>();
   record->kind = 1;
-  record->profile = g_profile;
   SDL_GetWindowSize(window, &record->width, &record->height);
   record->flags = flags;
   record->window = window;
@@ -365,7 +360,6 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
   }
   auto record = std::make_unique<TGLContextRecord>();
   record->kind = depth ? 3 : 2;
-  record->profile = g_profile;
   SDL_GetWindowSize(window, &record->width, &record->height);
   record->depth = depth;
   record->hertz = hertz;
@@ -402,7 +396,7 @@ void TGLGraphicsDriver::Flip(int sync) {
 
 void TGLGraphicsDriver::SwapSharedContext(TGLProfile profile) {
   if (!g_shared_active) {
-    TGLContextRecord* shared = g_shared[Index(profile)];
+    TGLContextRecord* shared = g_shared[int(profile)];
     if (!shared) return;
     g_shared_active = shared;
     MakeCurrent(shared);
@@ -413,7 +407,6 @@ void TGLGraphicsDriver::SwapSharedContext(TGLProfile profile) {
 }
 
 void SetGLProfile(TGLProfile profile) { g_profile = profile; }
-TGLProfile GetGLProfile() { return g_profile; }
 bool GLProfileAvailable(TGLProfile profile) { return EnsureShared(profile); }
 
 bool GLSwapIntervalApplied() { return g_interval_applied; }

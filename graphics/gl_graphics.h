@@ -19,7 +19,6 @@ enum class TGLProfile { Desktop = 0, ES2 = 1 };
 
 // The kind of context made from now on (Desktop until a driver asks).
 void SetGLProfile(TGLProfile profile);
-TGLProfile GetGLProfile();
 // Whether a context of that kind can be made here: makes its hidden shared
 // context if there is none yet.
 bool GLProfileAvailable(TGLProfile profile);
