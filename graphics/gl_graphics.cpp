@@ -2,7 +2,9 @@
 // shared context, made once; every window context is created sharing its
 // objects, so textures outlive the windows they were drawn in. The driver
 // remembers which record is current and never re-makes it current. A
-// platform file: SDL and GL appear only here and in the other GL files.
+// platform file: SDL and GL appear only here and in the other GL files. In
+// the browser there is one canvas, and a frame is presented by handing the
+// thread back to the page (web_frame.h).
 #include "graphics/gl_graphics.h"
 
 #include <SDL.h>
@@ -13,6 +15,10 @@
 
 #include "graphics/pixmap.h"
 #include "system/system_driver.h"
+
+#ifdef __EMSCRIPTEN__
+#include "graphics/web_frame.h"
+#endif
 
 // The native record of one GL context.
 struct TGLContextRecord {
@@ -48,9 +54,15 @@ bool InitVideo() {
   // No display to open a window on (and no driver asked for by name): say
   // so at once rather than let SDL probe every backend, some of which print
   // their own complaints.
+#ifdef __EMSCRIPTEN__
+  // The page always has its canvas. Frames are presented by WebPresentFrame,
+  // not by SDL's own yield in every buffer swap.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+#else
   if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
     return false;
   }
+#endif
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // With no display SDL falls back to drivers that draw nowhere; a game
@@ -286,11 +298,19 @@ void TGLGraphicsDriver::Flip(int sync) {
   if (!g_current) return;
   int interval = sync ? 1 : 0;
   if (interval != g_last_interval) {
+#ifdef __EMSCRIPTEN__
+    // The browser's animation frames are the vertical sync.
+    g_interval_applied = true;
+#else
     g_interval_applied = SDL_GL_SetSwapInterval(interval) == 0 && SDL_GL_GetSwapInterval() == interval;
+#endif
     g_last_interval = interval;
     ++g_interval_sends;
   }
   SDL_GL_SwapWindow(g_current->window);
+#ifdef __EMSCRIPTEN__
+  WebPresentFrame(interval != 0);
+#endif
 }
 
 void TGLGraphicsDriver::SwapSharedContext() {
@@ -308,6 +328,9 @@ bool GLSwapIntervalApplied() { return g_interval_applied; }
 int GLSwapIntervalSends() { return g_interval_sends; }
 
 int GLDisplayRefreshRate() {
+#ifdef __EMSCRIPTEN__
+  return WebDisplayRefreshRate();
+#else
   if (!g_video) return 60;
   int display = g_current ? SDL_GetWindowDisplayIndex(g_current->window) : 0;
   SDL_DisplayMode mode;
@@ -315,4 +338,5 @@ int GLDisplayRefreshRate() {
     return 60;
   }
   return mode.refresh_rate;
+#endif
 }
