@@ -51,14 +51,14 @@ bool g_video_tried = false;
 bool InitVideo() {
   if (g_video_tried) return g_video;
   g_video_tried = true;
-  // No display to open a window on (and no driver asked for by name): say
-  // so at once rather than let SDL probe every backend, some of which print
-  // their own complaints.
 #ifdef __EMSCRIPTEN__
   // The page always has its canvas. Frames are presented by WebPresentFrame,
   // not by SDL's own yield in every buffer swap.
   SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
 #else
+  // No display to open a window on (and no driver asked for by name): say
+  // so at once rather than let SDL probe every backend, some of which print
+  // their own complaints.
   if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
     return false;
   }
@@ -154,7 +154,13 @@ void CloseRecord(TGLContextRecord* record) {
     g_current = nullptr;
     if (!g_shared_active) MakeCurrent(nullptr);
   }
+#ifdef __EMSCRIPTEN__
+  // The page's canvas has one WebGL context, which every context here
+  // stands for: deleting one would take the shared one's textures with it.
+  (void)record->context;
+#else
   SDL_GL_DeleteContext(record->context);
+#endif
   if (record->kind == 2 || record->kind == 3) SDL_DestroyWindow(record->window);
   g_records.erase(std::remove_if(g_records.begin(), g_records.end(),
                                  [record](const auto& r) { return r.get() == record; }),

@@ -30,6 +30,11 @@ add_custom_target(web_data DEPENDS ${web_data_stamp})
 add_dependencies(gloomfall web_data)
 set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${web_data_stamp})
 
+# What our own SDL (not emscripten's port) needs from emscripten's library,
+# in a file: the names' dollar signs do not survive the build tool's quoting.
+set(web_library_funcs ${CMAKE_BINARY_DIR}/web-library-funcs.json)
+file(WRITE ${web_library_funcs} "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
+
 target_link_options(gloomfall PRIVATE
   # The game's own loops run unchanged: a delay or a presented frame hands
   # the thread back to the browser and picks up where it left off.
@@ -40,8 +45,7 @@ target_link_options(gloomfall PRIVATE
   "-sEXPORTED_RUNTIME_METHODS=[callMain]"
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1
-  # What our own SDL (not emscripten's port) needs from emscripten's library.
-  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=[$autoResumeAudioContext,$dynCall]"
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_funcs}
   "--preload-file=${web_data}@/")
 
 set(folder ${CMAKE_BINARY_DIR}/gloomfall)

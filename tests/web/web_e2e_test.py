@@ -5,14 +5,14 @@ the Linux build's title on the test's X server. Then the same folder without
 its data file.
   web_e2e_test.py <web-build-dir> <linux-game> <data-dir> <out-dir>
 """
-import http.server, io, json, os, subprocess, sys, threading, time, urllib.request
+import base64, http.server, io, json, os, shutil, subprocess, sys, threading, time, urllib.request
 import websocket
 from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../scripts"))
 from xwd_to_png import read_xwd  # noqa: E402
 
-web, linux_game, data, out = sys.argv[1:5]
+web, linux_game, data, out = map(os.path.abspath, sys.argv[1:5])
 failures = []
 
 
@@ -103,7 +103,7 @@ class Page:
 
     def shot(self):
         png = self("Page.captureScreenshot", format="png", clip=dict(x=0, y=0, width=800, height=600, scale=1))
-        return Image.open(io.BytesIO(__import__("base64").b64decode(png["data"]))).convert("RGB").tobytes()
+        return Image.open(io.BytesIO(base64.b64decode(png["data"]))).convert("RGB").tobytes()
 
     def click(self, selector):
         x, y = self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
@@ -146,14 +146,12 @@ AUDIO_METER = """(() => {
 
 
 def main():
-    os.makedirs(os.path.join(out, "site", "nodata"), exist_ok=True)
     site = os.path.join(out, "site")
-    for name in os.listdir(os.path.join(web, "gloomfall")):
-        link = os.path.join(site, "nodata", name)
-        if name != "gloomfall.data" and not os.path.lexists(link):
-            os.symlink(os.path.join(web, "gloomfall", name), link)
-    if not os.path.lexists(os.path.join(site, "game")):
-        os.symlink(os.path.join(web, "gloomfall"), os.path.join(site, "game"))
+    shutil.rmtree(site, ignore_errors=True)
+    os.makedirs(os.path.join(site, "nodata"))
+    os.symlink(os.path.join(web, "gloomfall"), os.path.join(site, "game"))
+    for name in set(os.listdir(os.path.join(web, "gloomfall"))) - {"gloomfall.data"}:
+        os.symlink(os.path.join(web, "gloomfall", name), os.path.join(site, "nodata", name))
     quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *a: None})
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), lambda *a: quiet(*a, directory=site))
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -224,11 +222,10 @@ def play(page, base, linux, linux_s):
     check(count(page.shot(), 150, 120, 520, 190, white) > 400, "back on the title")
 
     page.key("keyDown", "Escape", "Escape", 27)
-    ended = wait_for(lambda: page.js("!document.getElementById('play').hidden"), 10)
+    ended = wait_for(lambda: page.js("document.getElementById('message').textContent") == "Thanks for playing", 10)
     page.key("keyUp", "Escape", "Escape", 27)
-    check(ended and page.js("document.getElementById('play').textContent") == "Play again"
-          and page.js("document.getElementById('message').textContent") == "Thanks for playing",
-          "Escape held on the title ends the game: Play again")
+    check(ended and page.js("[document.getElementById('play').hidden, document.getElementById('play').textContent]")
+          == [False, "Play again"], "Escape held on the title ends the game: Thanks for playing, Play again")
     page.click("#play")
     check(wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "Play again: the title")
     errors = page.errors()
