@@ -30,7 +30,7 @@ PACKAGES=(
   unzip
   # the browser build: Debian's emscripten (it builds the libraries above from
   # the same source packages), the zip, and headless Chromium driven over the
-  # DevTools protocol to test it
+  # DevTools protocol to test it, its screenshots read with PIL
   emscripten zip chromium python3-websocket python3-pil
 )
 
