@@ -123,7 +123,11 @@ class Page:
 
 # Peak of what the page's sound played in the last ms milliseconds: every
 # buffer SDL's script processor fills is measured after SDL has filled it.
-AUDIO_METER = """(() => {
+# And a count of the animation frames asked for.
+PROBES = """window.animationFrames = 0;
+const askFrame = requestAnimationFrame;
+window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
+(() => {
   const peaks = [];
   window.peakOfLast = ms => Math.max(0, ...peaks.filter(p => p[0] >= performance.now() - ms).map(p => p[1]));
   const make = BaseAudioContext.prototype.createScriptProcessor;
@@ -175,7 +179,7 @@ def main():
         for domain in ("Page", "Runtime", "Log"):
             page(domain + ".enable")
         page("Emulation.setDeviceMetricsOverride", width=800, height=600, deviceScaleFactor=1, mobile=False)
-        page("Page.addScriptToEvaluateOnNewDocument", source=AUDIO_METER)
+        page("Page.addScriptToEvaluateOnNewDocument", source=PROBES)
         play(page, base, linux, linux_s)
         page("Page.navigate", url=base + "/nodata/index.html")
         check(wait_for(lambda: "gloomfall.data) could not be loaded" in (page.js(
@@ -216,6 +220,11 @@ def play(page, base, linux, linux_s):
     time.sleep(0.4)
     b = page.shot()
     check(difference(a, b) > 0.05, "the world moves")
+    frames = page.js("animationFrames")
+    time.sleep(1)
+    frames = page.js("animationFrames") - frames
+    # Headless Chromium draws WebGL in software, so its rate is no measure of the display's.
+    check(frames >= 10, f"frames come from the browser's animation frames: {frames} a second")
     check(count(a, 610, 0, 800, 95, white) > 150 and count(title, 610, 0, 800, 95, white) < 20, "the HUD")
     check(page.js("[window.spaceKept, window.menuKept]") == [True, True], "Space and the right button stay the game's")
 
