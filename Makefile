@@ -27,16 +27,19 @@ run: deps $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
 	cd $(BUILD)/release/data && ../game/gloomfall
 
-# The game, its data, launcher, desktop entry and icon under PREFIX
-# (DESTDIR is honoured, for staging).
+# The game, its data, launcher, desktop entry, icon, manual page and
+# documents under PREFIX (DESTDIR is honoured, for staging). Install rules may
+# name anything the default build makes, as CMake's own install target assumes,
+# so both build the whole release tree rather than a list of targets that can
+# fall behind the rules.
 PREFIX ?= /usr/local
 install: deps $(BUILD)/release/build.ninja
-	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
+	cmake --build $(BUILD)/release -j$(JOBS)
 	cmake --install $(BUILD)/release --prefix $(PREFIX)
 
 # A Debian package of the Release build: $(BUILD)/release/gloomfall_<version>_<arch>.deb
 package: deps $(BUILD)/release/build.ninja
-	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
+	cmake --build $(BUILD)/release -j$(JOBS)
 	cd $(BUILD)/release && cpack -G DEB
 
 # The whole suite twice: a plain build, then every test again under
@@ -45,10 +48,12 @@ package: deps $(BUILD)/release/build.ninja
 test: deps test-plain test-asan test-tsan
 
 # The plain build also plays the Windows build under Wine and the browser
-# build in headless Chromium, so it makes those first.
+# build in headless Chromium, so it makes those first, and runs `make install`
+# and `make package` on the release build.
 test-plain: windows web
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DGLOOMFALL_WINDOWS_DIR=$(CURDIR)/$(BUILD)/windows -DGLOOMFALL_WEB_DIR=$(CURDIR)/$(BUILD)/web
+	  -DGLOOMFALL_WINDOWS_DIR=$(CURDIR)/$(BUILD)/windows -DGLOOMFALL_MAKE_BUILD=$(CURDIR)/$(BUILD) \
+	  -DGLOOMFALL_WEB_DIR=$(CURDIR)/$(BUILD)/web
 	cmake --build $(BUILD)/test -j$(JOBS)
 	$(XVFB) ctest --test-dir $(BUILD)/test --output-on-failure -j$(JOBS)
 
@@ -110,13 +115,14 @@ bench: deps $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS)
 	scripts/perf_table.py $(BUILD)/release $(BUILD)/release/data
 
-# Each fuzz target for FUZZ_SECONDS, seeded from the game's own data.
+# Each fuzz target for FUZZ_SECONDS, seeded from the game's own data (the
+# release build's) and nothing else built or run.
 FUZZ_SECONDS ?= 60
-fuzz: deps test-plain
+fuzz: data
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DGLOOMFALL_FUZZ=ON -DGLOOMFALL_TESTS=OFF -DGLOOMFALL_BUILD_DATA=OFF
 	cmake --build $(BUILD)/fuzz -j$(JOBS)
-	scripts/fuzz.sh $(BUILD)/fuzz $(BUILD)/test/data $(FUZZ_SECONDS)
+	scripts/fuzz.sh $(BUILD)/fuzz $(BUILD)/release/data $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,7 +1,7 @@
 // CPU time of one game frame (every update and all draw submission) in a
 // heavy scene: 40 enemies, 500 particles, 150 bullets and 3 screen frames.
 // Once drawn into the recording 2D driver, so no GPU or window is involved,
-// and once on the OpenGL driver (run it under Xvfb; it is skipped without a
+// and once on each OpenGL driver (run it under Xvfb; it is skipped without a
 // display). The scene is rebuilt, outside the timing, before every measured
 // frame, so each frame sees the same load.
 #include <benchmark/benchmark.h>
@@ -17,7 +17,7 @@
 #include "game/title.h"
 #include "game/vihu.h"
 #include "graphics/draw.h"
-#include "graphics/gl_canvas_driver.h"
+#include "graphics/canvas.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/pixmap.h"
@@ -108,28 +108,38 @@ BENCHMARK(BM_GameFrameHeavyScene)->Unit(benchmark::kMicrosecond);
 // The real clock, for the OpenGL run: Flip(1) paces frames on it.
 int32_t ReadRealNow() { return SystemMillisecs(); }
 
-// The same frame on the OpenGL driver. Flip(1) waits for the next refresh, so
-// the wall time is the display's; the CPU time is the frame's cost.
-void BM_GameFrameHeavySceneGL(benchmark::State& state) {
+// The same frame through each OpenGL driver. Flip(1) waits for the next
+// refresh, so the wall time is the display's; the CPU time is the frame's
+// cost, and the draw calls are what the driver sent to GL.
+void BM_GameFrameHeavySceneOn(benchmark::State& state, const char* renderer) {
   SetTimeSource(&ReadRealNow);
-  SetGraphicsDriver(TGLCanvasDriver::Instance());
-  if (!OpenGraphics(800, 600, 0, 60, 0)) {
-    state.SkipWithError("no display for the OpenGL driver");
+  auto driver = GraphicsDriverNamed(renderer);
+  if (driver) SetGraphicsDriver(driver);
+  if (!driver || !OpenGraphics(800, 600, 0, 60, 0)) {
+    state.SkipWithError("no display for this driver");
     SetTimeSource(nullptr);
     return;
   }
   SetBlend(3);
   AutoMidHandle(1);
   LoadStandIns();
+  uint64_t calls = 0;
   for (auto _ : state) {
     state.PauseTiming();
     BuildScene();
+    const uint64_t before = TCanvasDriver::Current()->DrawCalls();
     state.ResumeTiming();
     GameFrame();
+    state.PauseTiming();
+    calls += TCanvasDriver::Current()->DrawCalls() - before;
+    state.ResumeTiming();
   }
+  state.counters["draw_calls_per_frame"] =
+      benchmark::Counter(static_cast<double>(calls) / static_cast<double>(state.iterations()));
   EndGraphics();
   SetTimeSource(nullptr);
 }
-BENCHMARK(BM_GameFrameHeavySceneGL)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_GameFrameHeavySceneOn, GL, "gl")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_GameFrameHeavySceneOn, GLES2, "gles2")->Unit(benchmark::kMicrosecond);
 
 }  // namespace

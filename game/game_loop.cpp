@@ -141,9 +141,8 @@ void GameFrame() {
   SetAlpha(1);
   SetRotation(static_cast<float>(2 * SinDeg(gameTime / 24)));
   SetColor(255, 255, 255);
-  const auto aimX = static_cast<float>(MouseX());
-  const auto aimY = static_cast<float>(MouseY());
-  DrawImage(imgAim, aimX, aimY, 0);
+  const TAimPoint aim = AimPoint(static_cast<float>(playerX), static_cast<float>(playerY));
+  DrawImage(imgAim, aim.x, aim.y, 0);
 
   if (gameOver == 1) {
     GameOverScreen();

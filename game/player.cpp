@@ -55,8 +55,10 @@ void TPlayer::Update() {
 void TPlayer::Explode() {}
 
 void TPlayer::UpdateKeys() {
-  const float dy = y - static_cast<float>(MouseY());
-  const float dx = x - static_cast<float>(MouseX());
+  // The mouse pointer, or a gamepad's aim point while the pad aimed last.
+  const TAimPoint aim = AimPoint(x, y);
+  const float dy = y - aim.y;
+  const float dx = x - aim.x;
   shootangle = static_cast<int32_t>(ATan2Deg(dy, dx) + 180);
   if (KeyDown(65)) x -= speed;
   if (KeyDown(68)) x += speed;

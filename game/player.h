@@ -1,5 +1,6 @@
 // The player's figure: walks with W, A, S and D, wraps around the window,
-// aims at the mouse pointer and fires while the left button is held.
+// aims at the mouse pointer (or where a gamepad aims: AimPoint) and fires
+// while the left button is held.
 // Leans on entity.h, bullets, particles, polled input and the draw state.
 #pragma once
 #include <cstdint>

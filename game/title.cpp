@@ -149,6 +149,11 @@ void TitleLoop() {
 }
 
 int GloomfallMain() {
+  const std::string renderer_problem = ChooseRendererFromEnvironment();
+  if (!renderer_problem.empty()) {
+    std::fprintf(stderr, "%s\n", renderer_problem.c_str());
+    return 2;
+  }
   InstallRuntimeErrorHandlers();
   if (!StartUp()) {
     std::fprintf(stderr, "gloomfall: could not open an 800 x 600 OpenGL window\n");

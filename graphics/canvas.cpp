@@ -5,11 +5,36 @@
 
 #include "graphics/draw.h"
 #include "graphics/image_font.h"
+#include "system/random.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 std::shared_ptr<TCanvasGraphics> g_current_canvas;
 std::shared_ptr<TCanvasDriver> g_current_canvas_driver;
 }  // namespace
+
+uint8_t ColorByte(int component) { return uint8_t(std::clamp(component, 0, 255)); }
+
+uint8_t AlphaByte(float alpha) {
+  if (alpha > 1.0f) alpha = 1.0f;
+  if (!(alpha >= 0.0f)) alpha = 0.0f;  // negative or not a number
+  return uint8_t(alpha * 255.0f);
+}
+
+void OvalOutline(float x0, float y0, float x1, float y1, std::vector<float>& xy) {
+  const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
+  int segments = int(std::fabs(xr) + std::fabs(yr));
+  segments = std::max(segments, 12) & ~3;
+  const float cx = x0 + xr, cy = y0 + yr;
+  xy.clear();
+  for (int i = 0; i < segments; ++i) {
+    const double angle = double(i) * 360.0 / double(segments);
+    xy.push_back(cx + float(CosDeg(angle)) * xr);
+    xy.push_back(cy - float(SinDeg(angle)) * yr);
+  }
+}
 
 void TCanvasDriver::NoteText(const std::string&, float, float) {}
 

@@ -6,6 +6,7 @@
 // live in draw.h and act on TCanvasGraphics::Current().
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,25 @@ constexpr int BLEND_SOLID = 2;
 constexpr int BLEND_ALPHA = 3;
 constexpr int BLEND_LIGHT = 4;
 constexpr int BLEND_SHADE = 5;
+
+// The matrix SetTransform gives a driver, as drivers place vertices with it:
+// the point through the matrix, then moved by (tx, ty).
+struct TCanvasMatrix {
+  float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;
+  float X(float x, float y, float tx) const { return x * ix + y * iy + tx; }
+  float Y(float x, float y, float ty) const { return x * jx + y * jy + ty; }
+};
+
+// A colour component as the GL drivers send it: clamped to 0..255.
+uint8_t ColorByte(int component);
+// An alpha as a byte: clamped to 0..1 (not a number counts as 0), then
+// truncated, so 0.5 gives 127.
+uint8_t AlphaByte(float alpha);
+
+// The outline of the oval in the box (x0, y0)-(x1, y1) as x, y pairs,
+// anticlockwise on screen from the right: one point per pixel of the two
+// radii together, at least 12 and a multiple of 4.
+void OvalOutline(float x0, float y0, float x1, float y1, std::vector<float>& xy);
 
 // A graphics driver that also draws.
 class TCanvasDriver : public TGraphicsDriver {
@@ -50,6 +70,10 @@ class TCanvasDriver : public TGraphicsDriver {
   // Told by DrawText before its glyphs are drawn, so a recording driver can
   // keep the text itself; drivers that draw pixels ignore it.
   virtual void NoteText(const std::string& text, float x, float y);
+
+  // How many draw calls the driver has sent to the GPU so far (0 for a
+  // driver that sends none), for the benchmarks.
+  virtual uint64_t DrawCalls() const { return 0; }
 
   // The current 2D driver (empty until a 2D context is made current).
   static const std::shared_ptr<TCanvasDriver>& Current();

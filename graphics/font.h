@@ -113,7 +113,7 @@ class TFreeTypeFont : public TFont {
   int _ascend = 0;
   int _descend = 0;
   std::vector<std::shared_ptr<TFreeTypeGlyph>> _glyphs;
-  std::unique_ptr<uint8_t[]> _buf;  // the font file when read into memory
+  std::vector<uint8_t> _buf;  // the font file when read into memory
   int _buf_size = 0;
 };
 

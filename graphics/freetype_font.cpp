@@ -28,15 +28,23 @@ FT_Library Library() {
 }
 
 // The whole stream in memory; empty when it cannot be read or holds nothing.
+// What the stream says it holds is read in one go, straight into the buffer
+// the face will keep; whatever a stream of unknown size still has follows.
 std::vector<uint8_t> ReadAll(const std::string& url) {
   std::vector<uint8_t> bytes;
   std::shared_ptr<TStream> stream = ReadStream(url);
   if (!stream) return bytes;
   try {
-    uint8_t chunk[4096];
-    for (;;) {
-      const int n = stream->Read(chunk, int(sizeof chunk));
+    bytes.resize(size_t(std::max(stream->Size() - stream->Pos(), 0)));
+    size_t have = 0;
+    while (have < bytes.size()) {
+      const int n = stream->Read(bytes.data() + have, int(bytes.size() - have));
       if (n <= 0) break;
+      have += size_t(n);
+    }
+    bytes.resize(have);
+    uint8_t chunk[4096];
+    for (int n; (n = stream->Read(chunk, int(sizeof chunk))) > 0;) {
       bytes.insert(bytes.end(), chunk, chunk + n);
     }
   } catch (const TStreamException&) {
@@ -136,9 +144,8 @@ std::shared_ptr<TFreeTypeFont> TFreeTypeFont::Load(const std::string& path, int 
     std::vector<uint8_t> bytes = ReadAll(path);
     if (bytes.empty() || bytes.size() > size_t(0x7fffffff)) return nullptr;
     font->_buf_size = int(bytes.size());
-    font->_buf.reset(new uint8_t[bytes.size()]);
-    std::memcpy(font->_buf.get(), bytes.data(), bytes.size());
-    if (FT_New_Memory_Face(library, font->_buf.get(), FT_Long(font->_buf_size), 0,
+    font->_buf = std::move(bytes);
+    if (FT_New_Memory_Face(library, font->_buf.data(), FT_Long(font->_buf_size), 0,
                            &font->_ft_face) != 0) {
       font->_ft_face = nullptr;
       return nullptr;

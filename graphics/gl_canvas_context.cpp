@@ -12,73 +12,21 @@
 
 TGLCanvasState g_gl_canvas;
 
-namespace {
-TFlipPacer g_pacer;
-int (*g_refresh_source)() = nullptr;
-
-int RefreshRate() { return g_refresh_source ? g_refresh_source() : GLDisplayRefreshRate(); }
-}  // namespace
-
-void TFlipPacer::Start(int now, int hertz) {
-  paced = true;
-  hertz_ = std::clamp(hertz, 1, kGameHertz);
-  step_ = 1000 / hertz_;
-  rem_ = 1000 - step_ * hertz_;
-  frac_ = 0;
-  due_ = now;
-}
-
-void TFlipPacer::BeforeFlip(int now, int hertz) {
-  if (!paced && hertz > kGameHertz) Start(now, hertz);
-}
-
-void TFlipPacer::AfterFlip(bool interval_taken, int now, int hertz) {
-  if (paced) return;
-  if (!interval_taken) {
-    Start(now, hertz);
-    return;
-  }
-  if (probe_count_ == 0) {
-    probe_start_ = now;
-    probe_count_ = 1;
-    return;
-  }
-  if (++probe_count_ <= kProbeFrames) return;
-  // kProbeFrames frame intervals, against half of what the display needs.
-  int64_t elapsed = static_cast<int64_t>(now) - probe_start_;
-  if (elapsed * 2 * std::max(1, hertz) < int64_t{kProbeFrames} * 1000) {
-    Start(now, hertz);
-  } else {
-    probe_count_ = 0;
-  }
-}
-
-int TFlipPacer::WaitBeforeFlip(int now) {
-  due_ += step_;
-  frac_ += rem_;
-  if (frac_ >= hertz_) {
-    frac_ -= hertz_;
-    due_ += 1;
-  }
-  int wait = due_ - now;
-  if (wait > 0) return wait;
-  due_ = now;
-  return 0;
-}
-
 const std::shared_ptr<TGLCanvasDriver>& TGLCanvasDriver::Instance() {
   // Never destroyed, so images released at exit can still reach it.
   static const auto* driver = new std::shared_ptr<TGLCanvasDriver>(std::make_shared<TGLCanvasDriver>());
   return *driver;
 }
 
-// The OpenGL 2D driver is the default one. Nothing in the game names this
-// file, so a linker would drop it from the static library together with the
-// registration below: the graphics library makes every program that links it
-// ask for GloomfallLinkGLCanvasDriver (graphics/CMakeLists.txt), which keeps it.
+// The OpenGL 1.1 driver is "gl", the default on the desktop. Nothing in the
+// game names this file, so a linker would drop it from the static library
+// together with the registration below: the graphics library makes every
+// program that links it ask for GloomfallLinkGLCanvasDriver
+// (graphics/CMakeLists.txt), which keeps it.
 namespace {
 std::shared_ptr<TGraphicsDriver> MakeGLCanvasDriver() { return TGLCanvasDriver::Instance(); }
-const bool g_registered = (RegisterDefaultGraphicsDriver(MakeGLCanvasDriver, GRAPHICS_BACKBUFFER), true);
+const bool g_registered =
+    (RegisterGraphicsDriver("gl", "OpenGL 1.1", MakeGLCanvasDriver, GRAPHICS_BACKBUFFER, 1), true);
 }  // namespace
 
 extern "C" bool GloomfallLinkGLCanvasDriver() { return g_registered; }
@@ -88,6 +36,7 @@ std::vector<std::shared_ptr<TGraphicsMode>> TGLCanvasDriver::GraphicsModes() {
 }
 
 std::shared_ptr<TGraphics> TGLCanvasDriver::AttachGraphics(void* widget, int flags) {
+  SetGLProfile(TGLProfile::Desktop);
   auto g = TGLGraphicsDriver::Instance()->AttachGraphics(widget, flags);
   if (!g) return nullptr;
   return TCanvasGraphics::Create(g, std::static_pointer_cast<TCanvasDriver>(shared_from_this()));
@@ -95,6 +44,7 @@ std::shared_ptr<TGraphics> TGLCanvasDriver::AttachGraphics(void* widget, int fla
 
 std::shared_ptr<TGraphics> TGLCanvasDriver::CreateGraphics(int width, int height, int depth, int hertz,
                                                            int flags) {
+  SetGLProfile(TGLProfile::Desktop);
   auto g = TGLGraphicsDriver::Instance()->CreateGraphics(width, height, depth, hertz, flags);
   if (!g) return nullptr;
   return TCanvasGraphics::Create(g, std::static_pointer_cast<TCanvasDriver>(shared_from_this()));
@@ -126,21 +76,18 @@ void TGLCanvasDriver::ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g) 
   glOrtho(0, width, height, 0, -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glViewport(0, 0, width, height);
+  g_gl_canvas.viewport[0] = g_gl_canvas.viewport[1] = 0;
+  g_gl_canvas.viewport[2] = width;
+  g_gl_canvas.viewport[3] = height;
+  GLApplyViewport();
 }
 
-void TGLCanvasDriver::Flip(int sync) {
-  // Until the pace starts, each Flip(1) looks for a reason to start it:
-  // before presenting, a display faster than the game; after, missing vsync.
-  const bool unpaced = sync && !g_pacer.paced;
-  const int hertz = unpaced ? RefreshRate() : 0;
-  if (unpaced) g_pacer.BeforeFlip(Millisecs(), hertz);
-  if (sync && g_pacer.paced) Delay(g_pacer.WaitBeforeFlip(Millisecs()));
-  TGLGraphicsDriver::Instance()->Flip(sync);
-  if (unpaced && !g_pacer.paced) g_pacer.AfterFlip(GLSwapIntervalApplied(), Millisecs(), hertz);
-}
+void TGLCanvasDriver::Flip(int sync) { GLPacedFlip(sync); }
 
-void TGLCanvasDriver::Cls() { glClear(GL_COLOR_BUFFER_BIT); }
+void TGLCanvasDriver::Cls() {
+  if (GLCurrentFrame().serial != g_gl_canvas.frame_serial) GLApplyViewport();
+  glClear(GL_COLOR_BUFFER_BIT);
+}
 
 void TGLCanvasDriver::SetClsColor(int red, int green, int blue) {
   red = std::clamp(red, 0, 255);
@@ -149,6 +96,4 @@ void TGLCanvasDriver::SetClsColor(int red, int green, int blue) {
   glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1.0f);
 }
 
-bool GLFlipPaced() { return g_pacer.paced; }
-
-void SetRefreshRateSource(int (*source)()) { g_refresh_source = source; }
+uint64_t TGLCanvasDriver::DrawCalls() const { return g_gl_canvas.draw_calls; }

@@ -13,6 +13,7 @@
 #include "graphics/gl_canvas_driver.h"
 #include "graphics/gl_graphics.h"
 #include "graphics/gl_image_frame.h"
+#include "graphics/gl_texture.h"
 #include "graphics/graphics.h"
 #include "graphics/pixmap.h"
 #include "system/random.h"
@@ -27,8 +28,6 @@ void TexturingOff() {
 }
 
 void SendColor() { glColor4ubv(g_gl_canvas.color); }
-
-uint8_t ClampByte(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
 // Blending forced to BLEND_SOLID for a raw pixel transfer, then put back.
 class SolidBlendScope {
@@ -47,8 +46,8 @@ class SolidBlendScope {
 }  // namespace
 
 void GLTransformedVertex(float x, float y, float tx, float ty, float offset) {
-  const TGLCanvasState& st = g_gl_canvas;
-  glVertex2f(x * st.ix + y * st.iy + tx + offset, x * st.jx + y * st.jy + ty + offset);
+  const TCanvasMatrix& m = g_gl_canvas.matrix;
+  glVertex2f(m.X(x, y, tx) + offset, m.Y(x, y, ty) + offset);
 }
 
 std::shared_ptr<TImageFrame> TGLCanvasDriver::CreateFrameFromPixmap(
@@ -100,33 +99,40 @@ void TGLCanvasDriver::SetBlend(int mode) {
 }
 
 void TGLCanvasDriver::SetAlpha(float alpha) {
-  if (alpha > 1.0f) alpha = 1.0f;
-  if (!(alpha >= 0.0f)) alpha = 0.0f;  // negative or not a number
-  g_gl_canvas.color[3] = uint8_t(alpha * 255.0f);  // truncated: 0.5 gives 127
+  g_gl_canvas.color[3] = AlphaByte(alpha);
   SendColor();
 }
 
 void TGLCanvasDriver::SetColor(int red, int green, int blue) {
-  g_gl_canvas.color[0] = ClampByte(red);
-  g_gl_canvas.color[1] = ClampByte(green);
-  g_gl_canvas.color[2] = ClampByte(blue);
+  g_gl_canvas.color[0] = ColorByte(red);
+  g_gl_canvas.color[1] = ColorByte(green);
+  g_gl_canvas.color[2] = ColorByte(blue);
   SendColor();
 }
 
-void TGLCanvasDriver::SetViewport(int x, int y, int width, int height) {
-  if (x == 0 && y == 0 && width == GraphicsWidth() && height == GraphicsHeight()) {
+void GLApplyViewport() {
+  const TGLFrameRect& f = GLCurrentFrame();
+  const int* v = g_gl_canvas.viewport;
+  g_gl_canvas.frame_serial = f.serial;
+  glViewport(f.x, f.y, f.width, f.height);
+  if (v[0] == 0 && v[1] == 0 && v[2] == GraphicsWidth() && v[3] == GraphicsHeight()) {
     glDisable(GL_SCISSOR_TEST);
   } else {
+    int x = 0, y = 0, w = 0, h = 0;
+    f.Map(v[0], v[1], v[2], v[3], x, y, w, h);
     glEnable(GL_SCISSOR_TEST);
-    glScissor(x, GraphicsHeight() - y - height, width, height);
+    glScissor(x, y, w, h);
   }
 }
 
+void TGLCanvasDriver::SetViewport(int x, int y, int width, int height) {
+  int* v = g_gl_canvas.viewport;
+  v[0] = x, v[1] = y, v[2] = width, v[3] = height;
+  GLApplyViewport();
+}
+
 void TGLCanvasDriver::SetTransform(float ix, float iy, float jx, float jy) {
-  g_gl_canvas.ix = ix;
-  g_gl_canvas.iy = iy;
-  g_gl_canvas.jx = jx;
-  g_gl_canvas.jy = jy;
+  g_gl_canvas.matrix = {ix, iy, jx, jy};
 }
 
 void TGLCanvasDriver::SetLineWidth(float width) { glLineWidth(width); }
@@ -136,6 +142,7 @@ void TGLCanvasDriver::Plot(float x, float y) {
   glBegin(GL_POINTS);
   glVertex2f(x + 0.5f, y + 0.5f);
   glEnd();
+  ++g_gl_canvas.draw_calls;
 }
 
 void TGLCanvasDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
@@ -144,6 +151,7 @@ void TGLCanvasDriver::DrawLine(float x0, float y0, float x1, float y1, float tx,
   GLTransformedVertex(x0, y0, tx, ty, 0.5f);
   GLTransformedVertex(x1, y1, tx, ty, 0.5f);
   glEnd();
+  ++g_gl_canvas.draw_calls;
 }
 
 void TGLCanvasDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
@@ -154,20 +162,17 @@ void TGLCanvasDriver::DrawRect(float x0, float y0, float x1, float y1, float tx,
   GLTransformedVertex(x1, y1, tx, ty);
   GLTransformedVertex(x0, y1, tx, ty);
   glEnd();
+  ++g_gl_canvas.draw_calls;
 }
 
 void TGLCanvasDriver::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
-  const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
-  int segments = int(std::fabs(xr) + std::fabs(yr));
-  segments = std::max(segments, 12) & ~3;
-  const float cx = x0 + xr, cy = y0 + yr;
+  static std::vector<float> xy;
+  OvalOutline(x0, y0, x1, y1, xy);
   TexturingOff();
   glBegin(GL_POLYGON);
-  for (int i = 0; i < segments; ++i) {
-    const double angle = double(i) * 360.0 / double(segments);
-    GLTransformedVertex(cx + float(CosDeg(angle)) * xr, cy - float(SinDeg(angle)) * yr, tx, ty);
-  }
+  for (size_t i = 0; i < xy.size(); i += 2) GLTransformedVertex(xy[i], xy[i + 1], tx, ty);
   glEnd();
+  ++g_gl_canvas.draw_calls;
 }
 
 void TGLCanvasDriver::DrawPoly(const std::vector<float>& xy, float handle_x, float handle_y,
@@ -179,6 +184,7 @@ void TGLCanvasDriver::DrawPoly(const std::vector<float>& xy, float handle_x, flo
     GLTransformedVertex(xy[i] + handle_x, xy[i + 1] + handle_y, origin_x, origin_y);
   }
   glEnd();
+  ++g_gl_canvas.draw_calls;
 }
 
 void TGLCanvasDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, int y) {
@@ -196,6 +202,7 @@ void TGLCanvasDriver::DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, 
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, rgba->pitch / 4);
   glDrawPixels(rgba->width, rgba->height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
+  ++g_gl_canvas.draw_calls;
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelZoom(1.0f, 1.0f);
 }
@@ -210,14 +217,6 @@ std::shared_ptr<TPixmap> TGLCanvasDriver::GrabPixmap(int x, int y, int width, in
   glReadPixels(x, GraphicsHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
                pixmap->pixels);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  // GL hands rows bottom-up; the pixmap wants row 0 at the top.
-  std::vector<uint8_t> swap(size_t(pixmap->pitch));
-  for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-    uint8_t* a = pixmap->PixelPtr(0, top);
-    uint8_t* b = pixmap->PixelPtr(0, bottom);
-    std::copy(a, a + pixmap->pitch, swap.data());
-    std::copy(b, b + pixmap->pitch, a);
-    std::copy(swap.data(), swap.data() + pixmap->pitch, b);
-  }
+  FlipRows(*pixmap);  // GL hands rows bottom-up; the pixmap wants row 0 at the top
   return pixmap;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/canvas.h"
+#include "graphics/gl_flip.h"
 
 class TCanvasGraphics;
 
@@ -47,6 +48,8 @@ class TGLCanvasDriver : public TCanvasDriver {
   // and forgets the cached GL state, which another context may have changed.
   void ResetGLContext(const std::shared_ptr<TCanvasGraphics>& g);
 
+  uint64_t DrawCalls() const override;
+
   std::string ToString() const { return "OpenGL"; }
 
   // The one instance, made on first use.
@@ -61,55 +64,18 @@ struct TGLCanvasState {
   uint32_t bound_texture = 0;  // cached bound texture name
   int texturing = 0;       // whether GL_TEXTURE_2D is enabled
   uint8_t color[4] = {255, 255, 255, 255};  // red, green, blue, alpha bytes
-  float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;  // the current transform
+  TCanvasMatrix matrix;    // the current transform
+  int viewport[4] = {0, 0, 0, 0};  // the game's viewport: x, y, width, height
+  unsigned frame_serial = 0;       // the window frame the GL viewport was set for
+  uint64_t draw_calls = 0;         // primitives sent, for the benchmarks
 };
 extern TGLCanvasState g_gl_canvas;
+
+// Sets GL's viewport to the window's frame (gl_graphics.h) and the scissor to
+// the game's viewport within it.
+void GLApplyViewport();
 
 // Sends the point (x, y) through the driver's current matrix, moved by
 // (tx, ty) and then by offset on both axes, as a GL vertex.
 void GLTransformedVertex(float x, float y, float tx, float ty, float offset = 0.0f);
 
-// Flip(1) pacing. The game moves once per frame and is tuned for 60 frames a
-// second, so Flip(1) paces frames on the millisecond clock, for the rest of
-// the process, wherever vsync alone would give another speed:
-//  - on a display refreshing faster than 60 Hz, from the first frame, at 60
-//    frames a second (still presented with vsync, so nothing tears);
-//  - where vertical sync is not honoured (Xvfb, many remote and virtual
-//    displays, drivers that ignore the swap interval), where the game would
-//    run at thousands of frames per second, at the refresh rate (60 at
-//    most). Vsync counts as not honoured when the interval could not be set,
-//    or when kProbeFrames Flip(1) calls in a row took less than half the time
-//    the refresh rate allows (a real vsync with a few queued buffers still
-//    takes most of it).
-// Pure logic: the driver feeds it the clock and the display's refresh rate.
-class TFlipPacer {
- public:
-  static constexpr int kProbeFrames = 10;
-  static constexpr int kGameHertz = 60;
-
-  // Before a Flip(1) while not paced: a display faster than the game starts the pace.
-  void BeforeFlip(int now, int hertz);
-  // After an unpaced Flip(1) has presented its frame.
-  void AfterFlip(bool interval_taken, int now, int hertz);
-  // Before a paced Flip(1): how long to sleep so frames start 1000 / hertz ms
-  // apart (step or step + 1 ms, the remainder spread over each second). A
-  // late frame makes the next one due a full step from now: no catching up.
-  int WaitBeforeFlip(int now);
-
-  bool paced = false;
-
- private:
-  void Start(int now, int hertz);
-  int probe_count_ = 0;
-  int probe_start_ = 0;
-  int hertz_ = 60;
-  int step_ = 16, rem_ = 40, frac_ = 0;
-  int due_ = 0;
-};
-
-// Whether Flip(1) paces frames on the millisecond clock on this display.
-bool GLFlipPaced();
-
-// Where Flip(1) reads the display's refresh rate; none (the default) asks
-// the window's display. Tests put in a rate of their choosing.
-void SetRefreshRateSource(int (*source)());

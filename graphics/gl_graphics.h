@@ -1,7 +1,9 @@
-// The lowest level of the OpenGL renderer: SDL windows with fixed-function
-// OpenGL contexts, one hidden context whose textures every window shares,
-// making contexts current and presenting frames with a swap interval.
-// TGLCanvasDriver (gl_canvas_driver.h) draws on top of it.
+// The lowest level of both OpenGL renderers: SDL windows with desktop OpenGL
+// (fixed function) or OpenGL ES 2.0 contexts, as the chosen 2D driver asks,
+// one hidden context of each kind whose textures every window of that kind
+// shares, making contexts current, full screen, and presenting frames with a
+// swap interval. TGLCanvasDriver (gl_canvas_driver.h) and TGLES2CanvasDriver
+// (gles2_canvas_driver.h) draw on top of it.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,17 @@
 #include "graphics/graphics.h"
 
 struct TGLContextRecord;
+
+// The two kinds of context: desktop OpenGL with the fixed-function pipeline,
+// and OpenGL ES 2.0 (what browsers offer as WebGL 1).
+enum class TGLProfile { Desktop = 0, ES2 = 1 };
+
+// The kind of context made from now on (Desktop until a driver asks).
+void SetGLProfile(TGLProfile profile);
+TGLProfile GetGLProfile();
+// Whether a context of that kind can be made here: makes its hidden shared
+// context if there is none yet.
+bool GLProfileAvailable(TGLProfile profile);
 
 // One GL context with its window.
 class TGLGraphics : public TGraphics {
@@ -38,9 +51,9 @@ class TGLGraphicsDriver : public TGraphicsDriver {
                                             int flags) override;
   void SetGraphics(const std::shared_ptr<TGraphics>& g) override;
   void Flip(int sync) override;
-  // Switches to the hidden shared context and back; texture creation and
-  // deletion are bracketed by two calls.
-  virtual void SwapSharedContext();
+  // Switches to the hidden shared context of a kind and back; texture
+  // creation and deletion are bracketed by two calls.
+  virtual void SwapSharedContext(TGLProfile profile = TGLProfile::Desktop);
 
   // The one instance, made on first use.
   static const std::shared_ptr<TGLGraphicsDriver>& Instance();
@@ -57,3 +70,26 @@ int GLSwapIntervalSends();
 // The refresh rate of the display showing the current window, from SDL;
 // 60 when it is unknown.
 int GLDisplayRefreshRate();
+
+// Where the current window shows its graphics' frame. In a window that is the
+// whole drawable; in full screen the frame is scaled uniformly to the largest
+// size that fits, centred, with black bands beside or above and below it.
+// Pixel rectangles are GL's way up (y from the drawable's bottom edge).
+struct TGLFrameRect {
+  int frame_w = 0, frame_h = 0;        // the graphics' own size (what the game draws in)
+  int drawable_w = 0, drawable_h = 0;  // the window's pixels
+  int x = 0, y = 0, width = 0, height = 0;  // the frame on the drawable
+  unsigned serial = 0;                 // changes whenever anything above does
+
+  bool Scaled() const { return width != frame_w || height != frame_h || x != 0 || y != 0; }
+  // A rectangle of the frame (y down, frame pixels) on the drawable (y up),
+  // edges rounded to the nearest pixel.
+  void Map(int fx, int fy, int fw, int fh, int& ox, int& oy, int& ow, int& oh) const;
+};
+// The current window's frame, brought up to date with its size on each call.
+const TGLFrameRect& GLCurrentFrame();
+
+// Switches the current window between its own size and full screen at the
+// desktop's resolution (no change of display mode). F11 and Alt+Enter do it.
+void GLToggleFullScreen();
+bool GLFullScreen();

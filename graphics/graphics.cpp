@@ -3,6 +3,8 @@
 #include "graphics/graphics.h"
 
 #include <cstdlib>
+#include <iterator>
+#include <string>
 
 #include "system/clock.h"
 #include "system/hook.h"
@@ -15,10 +17,19 @@ std::shared_ptr<TPixmap> AppIcon;
 namespace {
 std::shared_ptr<TGraphicsDriver> g_driver;
 bool g_driver_chosen = false;
-// Constant-initialised, so a registration from another file's static
-// initialisation finds it ready whatever the order of files.
-TGraphicsDriverFactory g_default_factory = nullptr;
-int g_default_factory_flags = 0;
+// The registered drivers. A plain array, constant-initialised, so a
+// registration from another file's static initialisation finds it ready
+// whatever the order of files.
+struct TRegisteredDriver {
+  const char* name;
+  const char* title;
+  TGraphicsDriverFactory factory;
+  int flags;
+  int rank;
+};
+TRegisteredDriver g_registered[8];
+int g_registered_count = 0;
+int g_default_index = -1;
 int g_default_flags = 0;
 std::shared_ptr<TGraphics> g_graphics;
 int g_width = 0, g_height = 0, g_depth = 0, g_hertz = 0, g_flags = 0;
@@ -30,10 +41,20 @@ bool g_end_registered = false;
 int g_soft_sync = 0;
 int g_sync_hertz = 0, g_sync_step = 0, g_sync_rem = 0, g_sync_frac = 0, g_sync_time = 0;
 
-// The program never picks a driver itself: the registered default (the
-// OpenGL 2D driver) is installed here on first use.
+int FindRegistered(const std::string& name) {
+  for (int i = 0; i < g_registered_count; ++i) {
+    if (name == g_registered[i].name) return i;
+  }
+  return -1;
+}
+
+// The program never picks a driver itself: the default registered one is
+// installed here on first use.
 const std::shared_ptr<TGraphicsDriver>& Driver() {
-  if (!g_driver_chosen && g_default_factory) SetGraphicsDriver(g_default_factory(), g_default_factory_flags);
+  if (!g_driver_chosen && g_default_index >= 0) {
+    const TRegisteredDriver& d = g_registered[g_default_index];
+    SetGraphicsDriver(d.factory(), d.flags);
+  }
   return g_driver;
 }
 
@@ -68,9 +89,55 @@ void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver, int defau
 
 std::shared_ptr<TGraphicsDriver> GetGraphicsDriver() { return Driver(); }
 
-void RegisterDefaultGraphicsDriver(TGraphicsDriverFactory factory, int default_flags) {
-  g_default_factory = factory;
-  g_default_factory_flags = default_flags;
+void RegisterGraphicsDriver(const char* name, const char* title, TGraphicsDriverFactory factory,
+                            int default_flags, int rank) {
+  if (g_registered_count == int(std::size(g_registered))) return;
+  g_registered[g_registered_count] = {name, title, factory, default_flags, rank};
+  if (g_default_index < 0 || rank > g_registered[g_default_index].rank) {
+    g_default_index = g_registered_count;
+  }
+  ++g_registered_count;
+}
+
+std::vector<std::string> GraphicsDriverNames() {
+  std::vector<std::string> names;
+  if (g_default_index >= 0) names.push_back(g_registered[g_default_index].name);
+  for (int i = 0; i < g_registered_count; ++i) {
+    if (i != g_default_index) names.push_back(g_registered[i].name);
+  }
+  return names;
+}
+
+std::shared_ptr<TGraphicsDriver> GraphicsDriverNamed(const std::string& name) {
+  const int i = FindRegistered(name);
+  return i < 0 ? nullptr : g_registered[i].factory();
+}
+
+bool UseGraphicsDriverNamed(const std::string& name) {
+  const int i = FindRegistered(name);
+  if (i < 0) return false;
+  g_default_index = i;
+  return true;
+}
+
+std::string ChooseRendererFromEnvironment() {
+  const char* value = std::getenv("GLOOMFALL_RENDERER");
+  if (!value) return std::string();
+  std::string choices;
+  const std::vector<std::string> names = GraphicsDriverNames();
+  for (size_t i = 0; i < names.size(); ++i) {
+    choices += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + ("\"" + names[i] + "\"");
+  }
+  const std::string name = value;
+  if (!UseGraphicsDriverNamed(name)) {
+    return "gloomfall: GLOOMFALL_RENDERER must be " + choices + ", not \"" + name + "\"";
+  }
+  const TRegisteredDriver& d = g_registered[FindRegistered(name)];
+  if (!d.factory()->Available()) {
+    return "gloomfall: GLOOMFALL_RENDERER is \"" + name + "\" but " + d.title +
+           " cannot be had on this system; it can be " + choices;
+  }
+  return std::string();
 }
 
 const std::vector<std::shared_ptr<TGraphicsMode>>& GraphicsModes() {

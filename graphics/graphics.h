@@ -53,6 +53,8 @@ class TGraphicsDriver : public std::enable_shared_from_this<TGraphicsDriver> {
   virtual void SetGraphics(const std::shared_ptr<TGraphics>& g) = 0;
   // sync: 1 waits for the vertical refresh, 0 does not.
   virtual void Flip(int sync) = 0;
+  // Whether this system can give the driver what it draws with.
+  virtual bool Available() { return true; }
 };
 
 // Sequence number of the graphics generation. Starts at 1, advances with every
@@ -67,18 +69,30 @@ extern int FlipHook;
 // none leaves the desktop's default icon.
 extern std::shared_ptr<TPixmap> AppIcon;
 
-// Chooses the current driver. Until a program chooses one, the registered
-// default driver (the OpenGL 2D driver, which registers itself at start-up) is
-// installed with its default flags on first use.
+// Chooses the current driver. Until a program chooses one, the default
+// registered driver is installed with its default flags on first use.
 void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver,
                        int default_flags = GRAPHICS_BACKBUFFER);
 std::shared_ptr<TGraphicsDriver> GetGraphicsDriver();
 
-// Offers a driver as the default, made by factory on first use. Called by a
+// Offers a driver under a short name ("gl", "gles2"), made by factory on
+// first use; title says what it draws with ("OpenGL 1.1"). Called by a
 // driver's own file during static initialisation, so the generic level never
-// names a concrete driver. The last registration wins.
+// names a concrete driver. The default is the one of highest rank.
 using TGraphicsDriverFactory = std::shared_ptr<TGraphicsDriver> (*)();
-void RegisterDefaultGraphicsDriver(TGraphicsDriverFactory factory, int default_flags);
+void RegisterGraphicsDriver(const char* name, const char* title, TGraphicsDriverFactory factory,
+                            int default_flags, int rank);
+// The registered names, default first.
+std::vector<std::string> GraphicsDriverNames();
+// The named driver, made on first use; none for a name nobody registered.
+std::shared_ptr<TGraphicsDriver> GraphicsDriverNamed(const std::string& name);
+// Makes the named driver the default (installed on first use, unless a
+// program chose one itself); false for an unknown name.
+bool UseGraphicsDriverNamed(const std::string& name);
+// The renderer named by GLOOMFALL_RENDERER, if set, becomes the default.
+// Returns an empty string, or one line saying why it cannot be used: an
+// unknown name, or a driver that cannot draw on this system.
+std::string ChooseRendererFromEnvironment();
 
 // The current driver's display modes, asked once and cached.
 const std::vector<std::shared_ptr<TGraphicsMode>>& GraphicsModes();

@@ -133,8 +133,9 @@ TC
   # own copy would clash with zlib at link time).
   build_cmake "${SRCDIR[freetype]}" -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
     -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON "${zlib[@]}"
-  # WASAPI, DirectSound and winmm sound; no joystick.
-  build_cmake "${SRCDIR[libsdl2]}" "${SDL_COMMON[@]}" -DSDL_JOYSTICK=OFF -DSDL_HIDAPI=OFF -DSDL_OPENGLES=OFF
+  # WASAPI, DirectSound and winmm sound; gamepads through SDL's joystick and
+  # game controller layers.
+  build_cmake "${SRCDIR[libsdl2]}" "${SDL_COMMON[@]}" -DSDL_JOYSTICK=ON -DSDL_HIDAPI=OFF -DSDL_OPENGLES=OFF
   cp /usr/share/doc/libz-mingw-w64-dev/copyright "$PREFIX/licenses/zlib.txt"
 }
 

@@ -8,7 +8,7 @@ PACKAGES=(
   # compilers and build
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config make
   # platform layer, drawing, pictures, fonts, sound
-  libsdl2-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libfreetype-dev
+  libsdl2-dev libgl-dev libgles-dev libgl1-mesa-dri libpng-dev zlib1g-dev libfreetype-dev
   libvorbis-dev libogg-dev
   # the game's font: copied into the built data folder, linked by an install
   ttf-bitstream-vera

@@ -44,6 +44,7 @@ std::string EventIdName(int id) {
     case EVENT_STREAMEOF: return "StreamEof";
     case EVENT_STREAMAVAIL: return "StreamAvail";
     case EVENT_PROCESSEXIT: return "ProcessExit";
+    case EVENT_PADAIM: return "PadAim";
     default: break;
   }
   if (id & EVENT_USEREVENTMASK) {

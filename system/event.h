@@ -1,6 +1,7 @@
-// Events: what the platform layer tells the game (keys, mouse, focus, the
-// close request, timer ticks). Each event is emitted through the EmitEventHook
-// chain, where the polled-input hook (input.h) and anyone else can see it.
+// Events: what the platform layer tells the game (keys, mouse, a gamepad's
+// aim, focus, the close request, timer ticks). Each event is emitted through
+// the EmitEventHook chain, where the polled-input hook (input.h) and anyone
+// else can see it.
 // Leans on the hook chains.
 #pragma once
 
@@ -55,6 +56,10 @@ constexpr int EVENT_STREAMEOF = 0x10001;
 constexpr int EVENT_STREAMAVAIL = 0x10002;
 constexpr int EVENT_PROCESSMASK = 0x20000;
 constexpr int EVENT_PROCESSEXIT = 0x20001;
+// A gamepad's right stick leaning along (x, y) (raw stick values); (0, 0) when
+// the pad is gone and the mouse aims again.
+constexpr int EVENT_PADMASK = 0x40000;
+constexpr int EVENT_PADAIM = 0x40001;
 constexpr int EVENT_USEREVENTMASK = static_cast<int>(0x80000000u);
 
 // Modifier mask bits.

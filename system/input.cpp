@@ -2,6 +2,7 @@
 #include "system/input.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 struct PolledInput {
@@ -12,6 +13,10 @@ struct PolledInput {
   int mouse_x = 0;
   int mouse_y = 0;
   int mouse_z = 0;
+  bool pad_aims = false;  // the pad aimed after the mouse last moved
+  double pad_dx = 1;      // the pad's aim, a unit vector
+  double pad_dy = 0;
+  bool aim_asked = false;
   std::array<int, 256> char_queue{};
   unsigned char_get = 0;
   unsigned char_put = 0;
@@ -64,6 +69,15 @@ std::shared_ptr<TObject> PolledInputHook(int, std::shared_ptr<TObject> data, std
     case EVENT_MOUSEMOVE:
       g_in.mouse_x = event->x;
       g_in.mouse_y = event->y;
+      g_in.pad_aims = false;
+      break;
+    case EVENT_PADAIM:
+      g_in.pad_aims = event->x != 0 || event->y != 0;
+      if (g_in.pad_aims) {
+        const double length = std::hypot(event->x, event->y);
+        g_in.pad_dx = event->x / length;
+        g_in.pad_dy = event->y / length;
+      }
       break;
     case EVENT_MOUSEWHEEL:
       // Unsigned so that a flood of notches wraps instead of overflowing.
@@ -117,6 +131,7 @@ int FlushKeys() {
   g_in.key_hits.fill(0);
   g_in.char_get = 0;
   g_in.char_put = 0;
+  g_in.aim_asked = false;
   return 0;
 }
 
@@ -129,6 +144,16 @@ int MouseY() {
   Poll();
   return g_in.mouse_y;
 }
+
+TAimPoint AimPoint(float x, float y) {
+  Poll();
+  g_in.aim_asked = true;
+  if (!g_in.pad_aims) return {static_cast<float>(g_in.mouse_x), static_cast<float>(g_in.mouse_y)};
+  return {static_cast<float>(x + g_in.pad_dx * PAD_AIM_DISTANCE),
+          static_cast<float>(y + g_in.pad_dy * PAD_AIM_DISTANCE)};
+}
+
+int AimAsked() { return g_in.aim_asked ? 1 : 0; }
 
 int MouseZ() {
   Poll();

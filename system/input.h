@@ -1,6 +1,8 @@
 // Polled keyboard and mouse input. A hook on the EmitEventHook chain keeps
-// the state of every key and mouse button; the queries pump the system's
-// message queue first (PollSystem), so they always see the latest input.
+// the state of every key and mouse button (a gamepad's sticks and buttons
+// arrive as keys and the left button too) and where a gamepad aims; the
+// queries pump the system's message queue first (PollSystem), so they always
+// see the latest input.
 // Key codes are Windows virtual-key codes: letters are their upper-case
 // character codes, 27 Escape, 32 Space, 37-40 the arrows, 112-123 F1-F12, and
 // Shift, Control and Alt by side as 160-165 (never 16-18).
@@ -46,6 +48,21 @@ int FlushKeys();
 int MouseX();
 int MouseY();
 int MouseZ();
+// Where the player aims from (x, y): the mouse pointer, or, while a gamepad's
+// right stick aimed last (EVENT_PADAIM), the point PAD_AIM_DISTANCE pixels
+// from (x, y) in the stick's direction. Any mouse move hands the aim back to
+// the mouse. MouseX and MouseY always report the mouse itself.
+constexpr float PAD_AIM_DISTANCE = 150;
+struct TAimPoint {
+  float x;
+  float y;
+};
+TAimPoint AimPoint(float x, float y);
+// 1 when AimPoint was asked since the keys were last flushed. The game asks
+// only while a game runs (every frame, from the player), so the gamepad code
+// can tell a game from the title screen by it.
+int AimAsked();
+
 // Buttons: 1 left, 2 right, 3 middle. Others read 0.
 int MouseDown(int button);
 int MouseHit(int button);

@@ -1,6 +1,7 @@
 // The system driver over SDL: the event pump, the translation of SDL events
 // into the game's events (key codes in the Windows virtual-key convention the
-// game's tables use), mouse capture, the cursor and message boxes.
+// game's tables use), mouse capture, the cursor and message boxes. Gamepads
+// are in sdl_gamepad.cpp.
 #include "system/sdl_system_driver_private.h"
 
 #include <cstdio>
@@ -156,6 +157,15 @@ void Utf8ToUtf16(const char* text, std::vector<int>& out) {
   }
 }
 
+// F11 and Alt+Enter switch full screen; they never reach the game while
+// something switches it.
+bool IsFullScreenKey(const SDL_Keysym& ks) {
+  if (!GetFullScreenToggle()) return false;
+  if (ks.scancode == SDL_SCANCODE_F11) return true;
+  return (ks.scancode == SDL_SCANCODE_RETURN || ks.scancode == SDL_SCANCODE_KP_ENTER) &&
+         (ks.mod & KMOD_ALT) != 0;
+}
+
 int ButtonFromSDL(uint8_t button) {
   switch (button) {
     case SDL_BUTTON_LEFT: return 1;
@@ -214,6 +224,10 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
       // The mask is taken afresh when a modifier key changes, before the
       // event is made, so that event already carries the new mask.
       if (IsModifierKey(ks.scancode)) mods = ModifierMaskFromSDL(ks.mod);
+      if (IsFullScreenKey(ks)) {
+        out.toggle_fullscreen = e.type == SDL_KEYDOWN && !e.key.repeat;
+        break;
+      }
       int vk = VirtualKeyFromSDL(ks.scancode, ks.sym, ks.mod);
       if (vk < 1 || vk > 255) break;
       if (e.type == SDL_KEYUP) {
@@ -239,12 +253,13 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
       if (e.type == SDL_MOUSEBUTTONDOWN) {
         buttons_held |= 1 << button;
         out.capture = 1;  // keep getting the mouse outside the window while held
-        emit(EVENT_MOUSEDOWN, button, e.button.x, e.button.y);
       } else {
         buttons_held &= ~(1 << button);
         if (buttons_held == 0) out.capture = 0;
-        emit(EVENT_MOUSEUP, button, e.button.x, e.button.y);
       }
+      int x = e.button.x, y = e.button.y;
+      GetPointerFrame().Map(x, y);
+      emit(e.type == SDL_MOUSEBUTTONDOWN ? EVENT_MOUSEDOWN : EVENT_MOUSEUP, button, x, y);
       break;
     }
 
@@ -255,11 +270,12 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
       if (e.motion.state & SDL_BUTTON_MMASK) data = 4;
       if (e.motion.state & SDL_BUTTON_RMASK) data = 2;
       int x = e.motion.x, y = e.motion.y;
-      emit(EVENT_MOUSEMOVE, data, x, y);
       uint32_t under = 0;
       if (ours(e.motion.windowID) && x >= 0 && x < width && y >= 0 && y < height) {
         under = e.motion.windowID;
       }
+      GetPointerFrame().Map(x, y);
+      emit(EVENT_MOUSEMOVE, data, x, y);
       if (under != tracked_window) {
         if (tracked_window != 0) emit(EVENT_MOUSELEAVE, 0, x, y);
         if (under != 0) emit(EVENT_MOUSEENTER, 0, x, y);
@@ -286,6 +302,7 @@ TSDLSystemDriver::TSDLSystemDriver() {
   // them into quit events.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   initialised_ = SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
+  if (initialised_) gamepads.Open();
   translator.window_size = [](uint32_t window_id, int& width, int& height) {
     SDL_Window* window = SDL_GetWindowFromID(window_id);
     if (!window) return false;
@@ -295,6 +312,7 @@ TSDLSystemDriver::TSDLSystemDriver() {
 }
 
 TSDLSystemDriver::~TSDLSystemDriver() {
+  gamepads.Close();
   if (initialised_) SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
 }
 
@@ -303,9 +321,15 @@ void TSDLSystemDriver::Dispatch(const SDL_Event& e) {
     DeliverTimerTick(e.user.code);
     return;
   }
+  if (gamepads.Dispatch(e)) return;
   TSDLTranslation t = translator.Translate(e);
   if (t.capture >= 0) SDL_CaptureMouse(t.capture ? SDL_TRUE : SDL_FALSE);
-  for (const auto& event : t.events) event->Emit();
+  for (const auto& event : t.events) {
+    if (gamepads.Pass(*event)) event->Emit();
+  }
+  if (t.toggle_fullscreen) {
+    if (auto toggle = GetFullScreenToggle()) toggle();
+  }
 }
 
 void TSDLSystemDriver::Poll() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "system/event.h"
+#include "system/sdl_gamepad_private.h"
 #include "system/system_driver.h"
 
 // The Windows virtual-key code of an SDL key (0 when the key has none).
@@ -29,6 +30,8 @@ struct TSDLTranslation {
   std::vector<std::shared_ptr<TEvent>> events;
   // Mouse capture to apply: 1 capture, 0 release, -1 leave as it is.
   int capture = -1;
+  // F11 or Alt+Enter was pressed while a full-screen toggle is set.
+  bool toggle_fullscreen = false;
 };
 
 class TSDLEventTranslator {
@@ -65,6 +68,7 @@ class TSDLSystemDriver : public TSystemDriver {
   void Dispatch(const SDL_Event& e);
 
   TSDLEventTranslator translator;
+  TSDLGamepads gamepads;
 
  private:
   bool initialised_ = false;

@@ -1,6 +1,9 @@
 // The current system driver and the free functions over it.
 #include "system/system_driver.h"
 
+#include <algorithm>
+#include <cstdint>
+
 std::string AppTitle;
 
 namespace {
@@ -41,3 +44,27 @@ int Proceed(const std::string& text, bool serious) { return SystemDriver()->Proc
 void MoveMouse(int x, int y) { SystemDriver()->MoveMouse(x, y); }
 void ShowMouse() { SystemDriver()->SetMouseVisible(true); }
 void HideMouse() { SystemDriver()->SetMouseVisible(false); }
+
+namespace {
+TPointerFrame g_pointer_frame;
+void (*g_fullscreen_toggle)() = nullptr;
+
+int ToFrame(int p, int origin, int size, int frame_size) {
+  // Floor division of the scaled offset, then clamped into the frame.
+  const int64_t scaled = (int64_t(p) - origin) * frame_size;
+  int64_t q = scaled / size;
+  if (scaled % size != 0 && scaled < 0) --q;
+  return int(std::clamp<int64_t>(q, 0, frame_size - 1));
+}
+}  // namespace
+
+void TPointerFrame::Map(int& px, int& py) const {
+  if (width <= 0 || height <= 0 || frame_w <= 0 || frame_h <= 0) return;
+  px = ToFrame(px, x, width, frame_w);
+  py = ToFrame(py, y, height, frame_h);
+}
+
+void SetPointerFrame(const TPointerFrame& frame) { g_pointer_frame = frame; }
+const TPointerFrame& GetPointerFrame() { return g_pointer_frame; }
+void SetFullScreenToggle(void (*toggle)()) { g_fullscreen_toggle = toggle; }
+void (*GetFullScreenToggle())() { return g_fullscreen_toggle; }

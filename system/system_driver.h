@@ -54,3 +54,21 @@ int Proceed(const std::string& text, bool serious = false);
 void MoveMouse(int x, int y);
 void ShowMouse();
 void HideMouse();
+
+// Full screen shows the game's frame scaled into a larger window. The window
+// level says where (in window coordinates), so the pointer reaches the game
+// in frame coordinates, clamped to the frame over the bands. A width of 0
+// (the default) passes positions through unchanged.
+struct TPointerFrame {
+  int x = 0, y = 0, width = 0, height = 0;  // the frame in the window
+  int frame_w = 0, frame_h = 0;             // the frame's own size
+  // A window position in frame coordinates.
+  void Map(int& px, int& py) const;
+};
+void SetPointerFrame(const TPointerFrame& frame);
+const TPointerFrame& GetPointerFrame();
+
+// What F11 and Alt+Enter do instead of reaching the game as keys; none (the
+// default) lets them through.
+void SetFullScreenToggle(void (*toggle)());
+void (*GetFullScreenToggle())();

@@ -43,7 +43,7 @@ std::string RunCommand(const std::string& display, const std::string& cmd, int* 
   return out;
 }
 
-XServer::XServer() {
+XServer::XServer(const std::string& screen) {
   // Pick a display number nobody holds, then wait for its socket.
   for (int n = 80 + (getpid() % 50); n < 400; ++n) {
     std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
@@ -58,7 +58,7 @@ XServer::XServer() {
       // -noreset: by default the server starts over whenever its last client
       // leaves and refuses whoever connects meanwhile; a probe that opens and
       // closes the display just before the game connects is enough for that.
-      execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+      execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);
     }

@@ -18,7 +18,7 @@ std::string ReadFile(const std::string& path);
 // A private Xvfb for one test, so no other test's window can take the focus.
 class XServer {
  public:
-  XServer();
+  explicit XServer(const std::string& screen = "1024x768x24");
   ~XServer();
   bool ok() const { return pid_ > 0; }
   const std::string& display() const { return display_; }

@@ -203,3 +203,17 @@ TEST(Package, DebianPackageHasTheRuntimeDependenciesInstallsAndPlays) {
   ExpectInstalledTree(root / "usr");
   PlayFromAnotherFolder(root / "usr/games/gloomfall", root / "usr");
 }
+
+// The README's `make package` and `make install` on the release build, each
+// once what its custom commands made (data, manual page, changelog) is gone.
+TEST(Readme, MakeInstallAndMakePackageBuildAllTheyInstall) {
+  if (!*GLOOMFALL_MAKE_BUILD) GTEST_SKIP() << "no Makefile build folder given";
+  TempDir prefix("make-install");
+  int status = -1;
+  const std::string clean = "(ninja -C " + Quote(GLOOMFALL_MAKE_BUILD "/release") + " -t clean -r CUSTOM_COMMAND || true) && ",
+                    make = "env -u MAKEFLAGS make -s -C " + Quote(GLOOMFALL_SOURCE_DIR) + " BUILD=" + Quote(GLOOMFALL_MAKE_BUILD);
+  std::string log =
+      Shell("exec 2>&1; " + clean + make + " package && " + clean + make + " install PREFIX=" + Quote(prefix.path()), &status);
+  ASSERT_EQ(status, 0) << log;
+  ExpectInstalledTree(prefix.path());
+}

@@ -166,6 +166,9 @@ TEST(WindowsPackages, TheExeCarriesIconAndVersionAndTheZipHoldsTheFolder) {
   EXPECT_TRUE(folder.count("gloomfall.exe") && folder.count("VeraMono.ttf") && folder.count("song3.ogg") &&
               folder.count("gfx/help.png"));
   EXPECT_EQ(zipped, folder);
+  // The runtimes linked in carry their notices: Debian's copyright files, word for word.
+  EXPECT_EQ(ReadFile(kFolder + "/licenses/mingw-w64.txt"), ReadFile("/usr/share/doc/mingw-w64-x86-64-dev/copyright"));
+  EXPECT_NE(ReadFile(kFolder + "/licenses/gcc-mingw-w64.txt").find("GCC RUNTIME LIBRARY EXCEPTION"), std::string::npos);
 }
 
 TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {

@@ -84,10 +84,10 @@ std::shared_ptr<TObject> EscapeLater(int, std::shared_ptr<TObject> data, std::sh
 TEST_F(Recorded, TheHealthLineBlinksWithTheBeatAt101AndBelow) {
   struct Case {
     int health;
-    int32_t ms;  // 115: a quarter beat (pulse 1); 346: three quarters (pulse 0)
+    int32_t ms;  // 462: just into the second beat (pulse 0.503); 461: just before (0.496)
     int red, green, blue;
-  } cases[] = {{102, 115, 255, 255, 255}, {102, 346, 255, 255, 255}, {101, 115, 255, 0, 0},
-               {101, 346, 0, 0, 0},       {100, 115, 255, 0, 0},     {-100, 346, 0, 0, 0}};
+  } cases[] = {{102, 462, 255, 255, 255}, {102, 461, 255, 255, 255}, {101, 462, 255, 0, 0},
+               {101, 461, 0, 0, 0},       {100, 462, 255, 0, 0},     {-100, 461, 0, 0, 0}};
   for (const auto& c : cases) {
     SetNow(0);
     BeginGame();
@@ -375,11 +375,11 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
     ExpectNear(Drawn(texts[2]), {180, 460, 1, 1, 0, 255, 255, 255, 1});
     for (const auto& text : texts) EXPECT_EQ(text.font, fontMedium);
   };
-  // Straight over any draw state, red above half a pulse, black at half;
+  // Straight over any draw state, red just above half a pulse, black at half;
   // it leaves fontMedium, scale 1, alpha 1, rotation 0 and white.
   gameTime = 1500;
   kills = 12;
-  for (float p : {0.75f, 0.5f}) {
+  for (float p : {0.503f, 0.5f}) {
     pulse = p;
     SetImageFont(nullptr);
     SetScale(3, 4);
@@ -399,8 +399,8 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
   }
 
   // In a game: enemies are drawn first, then the player (shadow, body,
-  // weapon), the particles and the bullets; at 1000 ms, enemy and player
-  // show their second picture (1000 div 256 is odd). Particles of
+  // weapon), the particles and the bullets; at 769 ms, enemy and player
+  // show their second picture (769 div 256 is odd, div 257 even). Particles of
   // colour 0 and 1 take the tint with green following blue, the big flash is
   // white, and one of no colour keeps the player's.
   SetNow(0);
@@ -434,12 +434,12 @@ TEST_F(Recorded, TheGameOverOverlayBlinksOnInSilenceAndCountsLateKills) {
     }
     return out;
   };
-  SetNow(1000);
+  SetNow(769);
   driver->Clear();
   GameFrame();
   EXPECT_EQ(order(), "Es2wpqppb");
   const double p2 = pulse * pulse;  // what swells with the beat follows its square
-  EXPECT_NEAR(driver->Calls("Rect")[0].rotation, 10 * std::sin(62 * deg) + p2, 1e-5);
+  EXPECT_NEAR(driver->Calls("Rect")[0].rotation, 10 * std::sin(48 * deg) + p2, 1e-5);
   EXPECT_NEAR(ImagesOf(imgVihu2).at(0).scale_x, (0.9 + 0.2 * p2) * (1 - enemy->warmup), 1e-6);
   EXPECT_NEAR(ImagesOf(imgShadow).at(0).scale_x, 1 + 0.1 * p2, 1e-6);
   EXPECT_NEAR(ImagesOf(imgVihuAmmus).at(0).scale_x, 1 + 0.3 * p2, 1e-6);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "game/entity.h"
 #include "game/game_loop.h"
@@ -77,7 +79,7 @@ Rgb At(const std::shared_ptr<TPixmap>& pixmap, int x, int y) {
 }
 
 class Screens : public GameTest {
- protected:
+ public:
   void SetUp() override {
     const std::filesystem::path data(GLOOMFALL_DATA_DIR);
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
@@ -181,4 +183,105 @@ TEST_F(Screens, TitleGameStageChangeAndGameOver) {
   }
   EXPECT_GT(red, 200) << "GAME OVER is drawn in red on the beat";
   ReleaseButton(1);
+}
+
+namespace {
+
+// Every scene both renderers must draw alike, shot from the current window.
+std::vector<std::shared_ptr<TPixmap>> DrawScenes(Screens& s) {
+  std::vector<std::shared_ptr<TPixmap>> shots;
+  SetNow(titleStart + 1234);  // the title's pulse strictly between 0 and 1
+  shots.push_back(s.Shoot(&TitleIteration));
+  BeginGame();
+  PressKey(87);
+  PressKey(68);
+  PressButton(1);
+  for (int i = 0; i < 90; ++i) {
+    MoveMouseTo(620 - i * 3, 130 + i * 2);
+    s.Play(1);
+  }
+  SetNow(startTime + 4 * 462 + 131);  // a beat and a bit into the game
+  shots.push_back(s.Shoot(&GameFrame));
+  SetNow(startTime + 7385);  // the stage change's flash
+  shots.push_back(s.Shoot(&GameFrame));
+  All<TPlayer>(playerList).front()->health = 0;
+  s.Play(31);
+  SetNow(startTime + 8423);
+  shots.push_back(s.Shoot(&GameFrame));
+  ReleaseKey(87);
+  ReleaseKey(68);
+  ReleaseButton(1);
+
+  // Every blend mode with a tinted, turned, stretched picture, over a grey
+  // that shading and light both change; then shapes, text and a pixmap.
+  SetViewport(0, 0, 800, 600);
+  SetOrigin(0, 0);
+  SetClsColor(96, 112, 128);
+  Cls();
+  const int blends[] = {BLEND_MASK, BLEND_SOLID, BLEND_ALPHA, BLEND_LIGHT, BLEND_SHADE};
+  for (int i = 0; i < 5; ++i) {
+    SetBlend(blends[i]);
+    SetColor(255, 160 + i * 20, 90);
+    SetAlpha(0.7f);
+    SetRotation(33.0f + i * 11);
+    SetScale(2.3f, 1.4f);
+    DrawImage(imgVihu1, 80.0f + i * 150, 90.0f);
+    DrawImage(imgParticle2, 80.0f + i * 150, 200.0f);
+    DrawText("gloom", 40.0f + i * 150, 250.0f);
+  }
+  SetBlend(BLEND_ALPHA);
+  SetRotation(17.0f);
+  SetScale(1.0f, 1.0f);
+  SetColor(40, 220, 255);
+  SetAlpha(0.6f);
+  for (int i = 0; i < 6; ++i) DrawLine(30.0f + i * 40, 300.0f, 200.0f + i * 25, 420.0f + i * 7);
+  DrawRect(300, 300, 90, 40);
+  DrawOval(420, 290, 130, 70);
+  DrawOval(600, 300, 9, 31);
+  DrawPoly({0, 0, 60, 10, 80, 50, 20, 70, -10, 30});
+  for (int i = 0; i < 40; ++i) Plot(560.0f + i * 5, 420.0f + (i * 7) % 30);
+  SetRotation(0);
+  auto pixmap = TPixmap::Create(37, 23, PF_RGBA8888);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) pixmap->WritePixel(x, y, 0xff000000u | uint32_t(x * 7 << 16 | y * 11 << 8 | (x ^ y) * 5));
+  DrawPixmap(pixmap, 700, 520);
+  auto back = GrabPixmap(700, 520, 37, 23);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) EXPECT_EQ(back->ReadPixel(x, y) | 0xff000000u, pixmap->ReadPixel(x, y));
+  shots.push_back(GrabPixmap(0, 0, 800, 600));
+  Flip(0);
+  return shots;
+}
+
+}  // namespace
+
+// The OpenGL ES 2.0 renderer against the OpenGL 1.1 one on the same display:
+// the same scenes must come out the same, or within 2 per channel.
+TEST_F(Screens, BothRenderersDrawTheSameScenes) {
+  const auto es2 = GraphicsDriverNamed("gles2");
+  if (!es2 || !es2->Available()) GTEST_SKIP() << "no OpenGL ES 2.0 here";
+  const auto gl = DrawScenes(*this);
+  EndGraphics();
+  ResetProgramState();
+  SetGraphicsDriver(es2);
+  Advance(100000);  // onwards: Flip(1)'s pace runs on this clock too
+  ASSERT_TRUE(StartUp());
+  const auto es = DrawScenes(*this);
+  const char* names[] = {"title", "game", "flash", "gameover", "drawing"};
+  ASSERT_EQ(gl.size(), es.size());
+  for (size_t i = 0; i < gl.size(); ++i) {
+    ASSERT_TRUE(gl[i] && es[i]);
+    SavePng(es[i], std::string("gles2-") + names[i] + ".png");
+    int largest = 0, differing = 0;
+    for (int y = 0; y < 600; ++y) {
+      for (int x = 0; x < 800; ++x) {
+        const Rgb a = At(gl[i], x, y), b = At(es[i], x, y);
+        const int d = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+        largest = std::max(largest, d);
+        differing += d > 0;
+      }
+    }
+    std::printf("%s: %d pixels differ, by %d at most\n", names[i], differing, largest);
+    EXPECT_LE(largest, 2) << names[i] << ": " << differing << " pixels differ";
+  }
 }

@@ -374,6 +374,9 @@ TEST(FlipPacer, ALateFrameIsNotCaughtUpOn) {
   EXPECT_EQ(p.WaitBeforeFlip(300), 0);  // 260 ms late
   EXPECT_EQ(p.WaitBeforeFlip(300), 20);  // the next is due a full frame later
   EXPECT_EQ(p.WaitBeforeFlip(325), 15);
+  EXPECT_EQ(p.WaitBeforeFlip(100), 0) << "the clock went back: no wait for it";
+  EXPECT_EQ(p.WaitBeforeFlip(INT32_MAX - 5), 0);
+  EXPECT_EQ(p.WaitBeforeFlip(INT32_MIN + 10), 4) << "across the clock's wrap";
 }
 
 TEST(FlipPacer, AnUnknownOrOddRefreshRateStillGivesWholeMilliseconds) {

@@ -265,3 +265,32 @@ TEST_F(PolledInputTest, LeftShiftHeldReadsAs160AndNever16) {
   EXPECT_EQ(KeyDown(16), 0);
   EXPECT_EQ(KeyDown(161), 0);
 }
+
+// Full screen: 1280 x 720 shows the 800 x 600 frame at 1.2 from x = 160.
+// The pointer reaches the game in frame pixels, clamped over the bands; F11
+// and Alt+Enter switch instead of reaching the game, once per press.
+TEST_F(Translation, FullScreenMapsThePointerAndTakesItsKeys) {
+  using V = std::vector<std::string>;
+  tr.window_size = [](uint32_t, int& w, int& h) { return w = 1280, h = 720, true; };
+  tr.tracked_window = kWindow;
+  SetPointerFrame({160, 0, 960, 720, 800, 600});
+  SetFullScreenToggle(+[] {});
+  EXPECT_EQ(Run(Motion(160 + 6 * 89, 5 * 101)), V{"MouseMove 0 m0 (445,420)"});
+  EXPECT_EQ(Run(Motion(1119, 719)), V{"MouseMove 0 m0 (799,599)"});
+  EXPECT_EQ(Run(Motion(161, 1)), V{"MouseMove 0 m0 (0,0)"});
+  EXPECT_EQ(Run(Motion(40, 300)), V{"MouseMove 0 m0 (0,250)"}) << "over the left band";
+  EXPECT_EQ(Run(Motion(1250, -7)), (V{"MouseMove 0 m0 (799,0)", "MouseLeave 0 m0 (799,0)"}));
+  EXPECT_EQ(Run(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1000, 333)), V{"MouseDown 1 m0 (700,277)"});
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_F11, SDLK_F11)), V{});
+  EXPECT_TRUE(last.toggle_fullscreen);
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_F11, SDLK_F11, 0, true)), V{});
+  EXPECT_FALSE(last.toggle_fullscreen) << "a held key toggles once";
+  EXPECT_EQ(Run(Key(SDL_KEYUP, SDL_SCANCODE_F11, SDLK_F11)), V{});
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT)), V{});
+  EXPECT_TRUE(last.toggle_fullscreen);
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN)), (V{"KeyDown 13 m0 (0,0)", "KeyChar 13 m0 (0,0)"}));
+  SetPointerFrame({});
+  SetFullScreenToggle(nullptr);
+  EXPECT_EQ(Run(Motion(1119, 719)), (V{"MouseMove 0 m0 (1119,719)", "MouseEnter 0 m0 (1119,719)"}));
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_F11, SDLK_F11)), V{"KeyDown 122 m0 (0,0)"});
+}
