@@ -123,8 +123,10 @@ class Page:
 
 # Peak of what the page's sound played in the last ms milliseconds: every
 # buffer SDL's script processor fills is measured after SDL has filled it.
-# And a count of the animation frames asked for.
-PROBES = """window.animationFrames = 0;
+# And a count of the animation frames asked for, and no gamepad until one is
+# plugged in.
+PROBES = """navigator.getGamepads = () => window.pad ? [window.pad] : [];
+window.animationFrames = 0;
 const askFrame = requestAnimationFrame;
 window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
 (() => {
@@ -242,6 +244,20 @@ def play(page, base, linux, linux_s):
           == [False, "Play again"], "Escape held on the title ends the game: Thanks for playing, Play again")
     page.click("#play")
     check(wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "Play again: the title")
+
+    # A standard gamepad plugged into the page: Start starts a game, Back leaves it.
+    page.js("""window.pad = { id: "Test Gamepad", index: 0, connected: true, mapping: "standard", timestamp: 1,
+                axes: [0, 0, 0, 0], buttons: [...Array(17)].map(() => ({ pressed: false, touched: false, value: 0 })) };
+               window.press = (b, down) => { Object.assign(pad.buttons[b], { pressed: down, value: +down });
+                                             pad.timestamp++; };
+               dispatchEvent(Object.assign(new Event("gamepadconnected"), { gamepad: pad }))""")
+    time.sleep(0.5)
+    for button, hud in ((9, True), (8, False)):  # Start, Back
+        page.js(f"press({button}, true)")
+        time.sleep(0.3)
+        page.js(f"press({button}, false)")
+        check(wait_for(lambda: (count(page.shot(), 610, 0, 800, 95, white) > 150) == hud, 5),
+              "the gamepad's " + ("Start starts a game" if hud else "Back leaves it"))
     errors = page.errors()
     check(not errors, "no JavaScript error: " + json.dumps(errors)[:2000])
 
