@@ -9,7 +9,7 @@ SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
 
-.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz install package windows windows-deps clean
+.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz install package windows windows-deps web web-deps clean
 
 all: run
 
@@ -47,11 +47,13 @@ package: deps $(BUILD)/release/build.ninja
 # Windows build's tests under Wine run once, in the plain build.
 test: deps test-plain test-asan test-tsan
 
-# The plain build also plays the Windows build under Wine, so it makes that
-# first, and runs `make install` and `make package` on the release build.
-test-plain: windows
+# The plain build also plays the Windows build under Wine and the browser
+# build in headless Chromium, so it makes those first, and runs `make install`
+# and `make package` on the release build.
+test-plain: windows web
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DGLOOMFALL_WINDOWS_DIR=$(CURDIR)/$(BUILD)/windows -DGLOOMFALL_MAKE_BUILD=$(CURDIR)/$(BUILD)
+	  -DGLOOMFALL_WINDOWS_DIR=$(CURDIR)/$(BUILD)/windows -DGLOOMFALL_MAKE_BUILD=$(CURDIR)/$(BUILD) \
+	  -DGLOOMFALL_WEB_DIR=$(CURDIR)/$(BUILD)/web
 	cmake --build $(BUILD)/test -j$(JOBS)
 	$(XVFB) ctest --test-dir $(BUILD)/test --output-on-failure -j$(JOBS)
 
@@ -70,14 +72,15 @@ test-tsan:
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)/tsan --output-on-failure -R MixerThreads
 
 # The 64-bit Windows game, cross-built with MinGW-w64 against the libraries
-# built once from Debian's source packages. Its data is the one the test build
+# built once from Debian's source packages (by scripts/build-deps.sh, into a
+# per-user cache that `make clean` leaves alone; $(BUILD)/windows-deps links to it). Its data is the one the test build
 # makes (so `make test` does not make it twice); the self-contained folder is
 # installed to $(BUILD)/windows/gloomfall, and packed by CPack as
 # $(BUILD)/windows/gloomfall-<version>-win64.zip and an NSIS installer,
 # gloomfall-<version>-win64.exe.
-WIN_DEPS = $(CURDIR)/$(BUILD)/windows-deps/prefix
+WIN_DEPS = $(CURDIR)/$(BUILD)/windows-deps
 windows-deps: deps
-	scripts/build-windows-deps.sh $(WIN_DEPS)
+	scripts/build-deps.sh windows $(WIN_DEPS)
 
 windows: windows-deps
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -89,6 +92,23 @@ windows: windows-deps
 	rm -rf $(BUILD)/windows/gloomfall
 	cmake --install $(BUILD)/windows --prefix $(BUILD)/windows/gloomfall
 	cd $(BUILD)/windows && cpack
+
+# The game in the browser: WebAssembly from Debian's emscripten, against the
+# same libraries built for it by the same script. $(BUILD)/web/gloomfall is the
+# folder to serve (index.html, gloomfall.js, .wasm, .data, the icon, licences)
+# and $(BUILD)/web/gloomfall-<version>-web.zip the same files for web game
+# hosts. The data is the test build's, as for Windows.
+WEB_DEPS = $(CURDIR)/$(BUILD)/web-deps
+web-deps: deps
+	scripts/build-deps.sh web $(WEB_DEPS)
+
+web: web-deps
+	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)/test -j$(JOBS) --target data
+	cmake -S . -B $(BUILD)/web $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake -DGLOOMFALL_WEB_DEPS=$(WEB_DEPS) \
+	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
+	cmake --build $(BUILD)/web -j$(JOBS)
 
 # Every benchmark, start-up time and peak memory, printed as one table.
 bench: deps $(BUILD)/release/build.ninja

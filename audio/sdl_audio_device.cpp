@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __EMSCRIPTEN__
+#include "audio/web_audio.h"
+#endif
+
 bool sdlaudiodevice::open(mixer& m) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   subsystem_ = true;
@@ -32,6 +36,9 @@ bool sdlaudiodevice::open(mixer& m) {
     return false;
   }
   SDL_PauseAudioDevice(device_, 0);
+#ifdef __EMSCRIPTEN__
+  WebPauseSoundWhileHidden();
+#endif
   return true;
 }
 

@@ -1,6 +1,6 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads,
 # so std::thread and friends work). GLOOMFALL_WINDOWS_DEPS is the prefix the
-# libraries were cross-built into (scripts/build-windows-deps.sh); pkg-config
+# libraries were cross-built into (scripts/build-deps.sh); pkg-config
 # looks only there and at the MinGW sysroot (zlib), never at the Linux libraries.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

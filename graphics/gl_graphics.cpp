@@ -5,7 +5,8 @@
 // is current and never re-makes it current. Full screen scales the frame
 // into the desktop-sized window; the bands around it are cleared black just
 // before each swap. A platform file: SDL and GL appear only here and in the
-// other GL files.
+// other GL files. In the browser there is one canvas, and a frame is
+// presented by handing the thread back to the page (web_frame.h).
 #include "graphics/gl_graphics.h"
 
 #include <GL/gl.h>
@@ -19,6 +20,10 @@
 
 #include "graphics/pixmap.h"
 #include "system/system_driver.h"
+
+#ifdef __EMSCRIPTEN__
+#include "graphics/web_frame.h"
+#endif
 
 // The native record of one GL context.
 struct TGLContextRecord {
@@ -53,12 +58,18 @@ bool g_video_tried = false;
 bool InitVideo() {
   if (g_video_tried) return g_video;
   g_video_tried = true;
+#ifdef __EMSCRIPTEN__
+  // The page always has its canvas. Frames are presented by WebPresentFrame,
+  // not by SDL's own yield in every buffer swap.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+#else
   // No display to open a window on (and no driver asked for by name): say
   // so at once rather than let SDL probe every backend, some of which print
   // their own complaints.
   if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
     return false;
   }
+#endif
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // With no display SDL falls back to drivers that draw nowhere; a game
@@ -241,7 +252,13 @@ void CloseRecord(TGLContextRecord* record) {
     if (!g_shared_active) MakeCurrent(nullptr);
   }
   if (record->kind == 2 && g_fullscreen_window == record->window) LeaveFullScreenWindow();
+#ifdef __EMSCRIPTEN__
+  // The page's canvas has one WebGL context, which every context here
+  // stands for: deleting one would take the shared one's textures with it.
+  (void)record->context;
+#else
   SDL_GL_DeleteContext(record->context);
+#endif
   if (record->kind == 2 || record->kind == 3) SDL_DestroyWindow(record->window);
   g_records.erase(std::remove_if(g_records.begin(), g_records.end(),
                                  [record](const auto& r) { return r.get() == record; }),
@@ -386,12 +403,20 @@ void TGLGraphicsDriver::Flip(int sync) {
   if (!g_current) return;
   int interval = sync ? 1 : 0;
   if (interval != g_last_interval) {
+#ifdef __EMSCRIPTEN__
+    // The browser's animation frames are the vertical sync.
+    g_interval_applied = true;
+#else
     g_interval_applied = SDL_GL_SetSwapInterval(interval) == 0 && SDL_GL_GetSwapInterval() == interval;
+#endif
     g_last_interval = interval;
     ++g_interval_sends;
   }
   ClearBands();
   SDL_GL_SwapWindow(g_current->window);
+#ifdef __EMSCRIPTEN__
+  WebPresentFrame(interval != 0);
+#endif
 }
 
 void TGLGraphicsDriver::SwapSharedContext(TGLProfile profile) {
@@ -413,6 +438,9 @@ bool GLSwapIntervalApplied() { return g_interval_applied; }
 int GLSwapIntervalSends() { return g_interval_sends; }
 
 int GLDisplayRefreshRate() {
+#ifdef __EMSCRIPTEN__
+  return WebDisplayRefreshRate();
+#else
   if (!g_video) return 60;
   int display = g_current ? SDL_GetWindowDisplayIndex(g_current->window) : 0;
   SDL_DisplayMode mode;
@@ -420,6 +448,7 @@ int GLDisplayRefreshRate() {
     return 60;
   }
   return mode.refresh_rate;
+#endif
 }
 
 void TGLFrameRect::Map(int fx, int fy, int fw, int fh, int& ox, int& oy, int& ow, int& oh) const {

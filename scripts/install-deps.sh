@@ -24,10 +24,14 @@ PACKAGES=(
   dpkg-dev desktop-file-utils lintian
   # the Windows build: MinGW-w64, zlib for it, the installer, Wine to test it
   # (the other libraries are built from Debian's source packages by
-  # scripts/build-windows-deps.sh, which needs dpkg-source from dpkg-dev)
+  # scripts/build-deps.sh, which needs dpkg-source from dpkg-dev)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64
   # reading the Windows zip's listing in its test
   unzip
+  # the browser build: Debian's emscripten (it builds the libraries above from
+  # the same source packages), the zip, and headless Chromium driven over the
+  # DevTools protocol to test it, its screenshots read with PIL
+  emscripten zip chromium python3-websocket python3-pil
 )
 
 missing=()

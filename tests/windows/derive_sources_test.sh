@@ -2,7 +2,7 @@
 # The Windows libraries' sources come through a private apt configuration made
 # from the machine's own: every enabled deb entry gets its deb-src twin with
 # the same options and keyring, and nothing disabled sneaks in.
-#   derive_sources_test.sh <build-windows-deps.sh> <scratch-dir>
+#   derive_sources_test.sh <build-deps.sh> <scratch-dir>
 set -euo pipefail
 script=$1
 dir=$2

@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""The browser build as players get it: the folder `make web` makes, served on
+127.0.0.1 and played in headless Chromium over the DevTools protocol, against
+the Linux build's title on the test's X server. Then the same folder without
+its data file.
+  web_e2e_test.py <web-build-dir> <linux-game> <data-dir> <out-dir>
+"""
+import base64, http.server, io, json, os, shutil, subprocess, sys, threading, time, urllib.request
+import websocket
+from PIL import Image
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../scripts"))
+from xwd_to_png import read_xwd  # noqa: E402
+
+web, linux_game, data, out = map(os.path.abspath, sys.argv[1:5])
+failures = []
+
+
+def check(ok, what):
+    print(("ok    " if ok else "FAIL  ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+
+
+def wait_for(test, seconds):
+    end = time.time() + seconds
+    while time.time() < end:
+        if test():
+            return True
+        time.sleep(0.1)
+    return False
+
+
+# Pictures are 800x600 RGB bytes; the boxes and tolerances are the Wine test's.
+def count(px, x0, y0, x1, y1, pred):
+    return sum(pred(*px[i:i + 3]) for y in range(y0, y1) for i in range((y * 800 + x0) * 3, (y * 800 + x1) * 3, 3))
+
+
+def white(r, g, b):
+    return r > 235 and g > 235 and b > 235
+
+
+def difference(a, b):
+    return sum(a[i:i + 3] != b[i:i + 3] for i in range(0, len(a), 3)) / (len(a) // 3)
+
+
+def compare_titles(web_title, linux_title):
+    either = one = 0
+    for y in range(120, 190):
+        for x in range(150, 520):
+            i = (y * 800 + x) * 3
+            p, q = white(*web_title[i:i + 3]), white(*linux_title[i:i + 3])
+            either, one = either + (p or q), one + (p != q)
+    check(either and one / either < 0.05, f"the name matches Linux ({one} of {either} differ)")
+    diff = bytes(abs(p - q) for p, q in zip(web_title, linux_title))
+    n = count(diff, 220, 340, 580, 460, lambda r, g, b: max(r, g, b) > 24)
+    check(n < 360 * 120 // 50, f"the help picture matches Linux ({n} pixels differ)")
+    grey = lambda r, g, b: 60 <= r <= 200 and abs(r - g) < 25 and abs(g - b) < 25  # noqa: E731
+    for y0, y1, pred in ((495, 545, white), (548, 575, grey)):
+        here, there = count(web_title, 100, y0, 720, y1, pred), count(linux_title, 100, y0, 720, y1, pred)
+        check(there > 15 and abs(here - there) <= there // 4 + 5, f"the prompt at y {y0}: {here} vs {there}")
+
+
+def linux_title():
+    """The Linux build's title on this X server, and its start-up time."""
+    env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.path.join(out, "linux.raw"))
+    t0 = time.time()
+    game = subprocess.Popen([linux_game], cwd=data, env=env, stderr=subprocess.DEVNULL)
+    window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^gloomfall$"],
+                            capture_output=True, text=True, timeout=30).stdout.split()[0]
+    grab = lambda: read_xwd(subprocess.run(["xwd", "-id", window, "-silent"], capture_output=True).stdout)[2]  # noqa
+    check(wait_for(lambda: count(grab(), 150, 120, 520, 190, white) > 400, 15), "the Linux title shows")
+    took = time.time() - t0
+    time.sleep(0.3)
+    title = grab()
+    subprocess.run(["xdotool", "windowfocus", "--sync", window, "keydown", "Escape"])
+    game.wait(10)
+    subprocess.run(["xdotool", "keyup", "Escape"])
+    return title, took
+
+
+class Page:
+    """One Chromium tab over the DevTools protocol; keeps every event it sees."""
+
+    def __init__(self, url):
+        self.ws = websocket.create_connection(url, suppress_origin=True, timeout=60)
+        self.id, self.events = 0, []
+
+    def __call__(self, method, **params):
+        self.id += 1
+        self.ws.send(json.dumps({"id": self.id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.ws.recv())
+            if message.get("id") == self.id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message.get("result", {})
+            self.events.append(message)
+
+    def js(self, expression):
+        return self("Runtime.evaluate", expression=expression, returnByValue=True,
+                    awaitPromise=True)["result"].get("value")
+
+    def shot(self):
+        png = self("Page.captureScreenshot", format="png", clip=dict(x=0, y=0, width=800, height=600, scale=1))
+        return Image.open(io.BytesIO(base64.b64decode(png["data"]))).convert("RGB").tobytes()
+
+    def click(self, selector):
+        x, y = self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                       f"(document.querySelector('{selector}').getBoundingClientRect())")
+        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
+            self("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
+
+    def key(self, kind, name, code, vk):
+        self("Input.dispatchKeyEvent", type=kind, key=name, code=code, windowsVirtualKeyCode=vk,
+             **({"text": name} if kind == "keyDown" and len(name) == 1 else {}))
+
+    def errors(self):
+        return [e for e in self.events if e.get("method") == "Runtime.exceptionThrown"
+                or (e.get("method") == "Runtime.consoleAPICalled" and e["params"]["type"] == "error")
+                or (e.get("method") == "Log.entryAdded" and e["params"]["entry"]["level"] == "error")]
+
+
+# Peak of what the page's sound played in the last ms milliseconds: every
+# buffer SDL's script processor fills is measured after SDL has filled it.
+# And a count of the animation frames asked for, and no gamepad until one is
+# plugged in.
+PROBES = """navigator.getGamepads = () => window.pad ? [window.pad] : [];
+window.animationFrames = 0;
+const askFrame = requestAnimationFrame;
+window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
+(() => {
+  const peaks = [];
+  window.peakOfLast = ms => Math.max(0, ...peaks.filter(p => p[0] >= performance.now() - ms).map(p => p[1]));
+  const make = BaseAudioContext.prototype.createScriptProcessor;
+  BaseAudioContext.prototype.createScriptProcessor = function (...args) {
+    const node = make.apply(this, args);
+    let fill = null;
+    Object.defineProperty(node, "onaudioprocess", { set(f) { fill = f; }, get() { return fill; } });
+    node.addEventListener("audioprocess", e => {
+      if (!fill) return;
+      fill(e);
+      let peak = 0;
+      for (let c = 0; c < e.outputBuffer.numberOfChannels; c++)
+        for (const v of e.outputBuffer.getChannelData(c)) peak = Math.max(peak, Math.abs(v));
+      peaks.push([performance.now(), peak]);
+      if (peaks.length > 400) peaks.shift();
+    });
+    return node;
+  };
+})();"""
+
+
+def main():
+    site = os.path.join(out, "site")
+    shutil.rmtree(site, ignore_errors=True)
+    os.makedirs(os.path.join(site, "nodata"))
+    os.symlink(os.path.join(web, "gloomfall"), os.path.join(site, "game"))
+    for name in set(os.listdir(os.path.join(web, "gloomfall"))) - {"gloomfall.data"}:
+        os.symlink(os.path.join(web, "gloomfall", name), os.path.join(site, "nodata", name))
+    quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *a: None})
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), lambda *a: quiet(*a, directory=site))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base = f"http://127.0.0.1:{server.server_port}"
+
+    linux, linux_s = linux_title()
+    profile = os.path.join(out, "chromium-profile")
+    subprocess.run(["rm", "-rf", profile])
+    chromium = subprocess.Popen(
+        ["chromium", "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
+         "--disable-quic", "--no-first-run", "--disable-background-networking", "--disable-component-update",
+         "--disable-sync", "--user-data-dir=" + profile, "--remote-debugging-port=0", "--window-size=800,600",
+         "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        port_file = os.path.join(profile, "DevToolsActivePort")
+        check(wait_for(lambda: os.path.exists(port_file) and open(port_file).read().count("\n"), 30), "Chromium")
+        port = open(port_file).read().split()[0]
+        local = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+        tabs = json.load(local.open(f"http://127.0.0.1:{port}/json/list"))
+        page = Page(next(t for t in tabs if t["type"] == "page")["webSocketDebuggerUrl"])
+        for domain in ("Page", "Runtime", "Log"):
+            page(domain + ".enable")
+        page("Emulation.setDeviceMetricsOverride", width=800, height=600, deviceScaleFactor=1, mobile=False)
+        page("Page.addScriptToEvaluateOnNewDocument", source=PROBES)
+        play(page, base, linux, linux_s)
+        page("Page.navigate", url=base + "/nodata/index.html")
+        check(wait_for(lambda: "gloomfall.data) could not be loaded" in (page.js(
+            "document.getElementById('message').textContent") or ""), 20), "without its data the page says so")
+    finally:
+        chromium.terminate()
+        chromium.wait(10)
+        server.shutdown()
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+def play(page, base, linux, linux_s):
+    t0 = time.time()
+    page("Page.navigate", url=base + "/game/index.html")
+    check(wait_for(lambda: page.js("!document.getElementById('play').hidden"), 60), "Click to play")
+    loaded_s = time.time() - t0
+    page.click("#play")
+    check(wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "the title shows")
+    title_s = time.time() - t0
+    print(f"navigation to Click to play {loaded_s:.2f} s, to the first title frame (click included) "
+          f"{title_s:.2f} s; Linux start-up to its title {linux_s:.2f} s")
+    time.sleep(0.3)
+    title = page.shot()
+    compare_titles(title, linux)
+    check(page.js("peakOfLast(300)") == 0, "the title is silent")
+
+    # What the page let the browser do with the game's keys and buttons.
+    page.js("addEventListener('keydown', e => window.spaceKept = e.defaultPrevented);"
+            "addEventListener('contextmenu', e => window.menuKept = e.defaultPrevented)")
+    page.key("keyDown", " ", "Space", 32)
+    page.key("keyUp", " ", "Space", 32)
+    for kind in ("mousePressed", "mouseReleased"):
+        page("Input.dispatchMouseEvent", type=kind, x=400, y=300, button="right", clickCount=1)
+    time.sleep(0.7)
+    check(page.js("peakOfLast(300)") > 500 / 32768, "music in a game")
+    a = page.shot()
+    time.sleep(0.4)
+    b = page.shot()
+    check(difference(a, b) > 0.05, "the world moves")
+    frames = page.js("animationFrames")
+    time.sleep(1)
+    frames = page.js("animationFrames") - frames
+    # Headless Chromium draws WebGL in software, so its rate is no measure of the display's.
+    check(frames >= 2, f"frames come from the browser's animation frames: {frames} a second")
+    check(count(a, 610, 0, 800, 95, white) > 150 and count(title, 610, 0, 800, 95, white) < 20, "the HUD")
+    check(page.js("[window.spaceKept, window.menuKept]") == [True, True], "Space and the right button stay the game's")
+
+    page.key("keyDown", "Escape", "Escape", 27)
+    time.sleep(0.2)
+    page.key("keyUp", "Escape", "Escape", 27)
+    time.sleep(0.7)
+    check(page.js("peakOfLast(200)") == 0, "silent again on the title")
+    check(count(page.shot(), 150, 120, 520, 190, white) > 400, "back on the title")
+
+    page.key("keyDown", "Escape", "Escape", 27)
+    ended = wait_for(lambda: page.js("document.getElementById('message').textContent") == "Thanks for playing", 10)
+    page.key("keyUp", "Escape", "Escape", 27)
+    check(ended and page.js("[document.getElementById('play').hidden, document.getElementById('play').textContent]")
+          == [False, "Play again"], "Escape held on the title ends the game: Thanks for playing, Play again")
+    page.click("#play")
+    check(wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "Play again: the title")
+
+    # A standard gamepad plugged into the page: Start starts a game, Back leaves it.
+    page.js("""window.pad = { id: "Test Gamepad", index: 0, connected: true, mapping: "standard", timestamp: 1,
+                axes: [0, 0, 0, 0], buttons: [...Array(17)].map(() => ({ pressed: false, touched: false, value: 0 })) };
+               window.press = (b, down) => { Object.assign(pad.buttons[b], { pressed: down, value: +down });
+                                             pad.timestamp++; };
+               dispatchEvent(Object.assign(new Event("gamepadconnected"), { gamepad: pad }))""")
+    time.sleep(0.5)
+    for button, hud in ((9, True), (8, False)):  # Start, Back
+        page.js(f"press({button}, true)")
+        time.sleep(0.3)
+        page.js(f"press({button}, false)")
+        check(wait_for(lambda: (count(page.shot(), 610, 0, 800, 95, white) > 150) == hud, 5),
+              "the gamepad's " + ("Start starts a game" if hud else "Back leaves it"))
+    errors = page.errors()
+    check(not errors, "no JavaScript error: " + json.dumps(errors)[:2000])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
