@@ -14,8 +14,8 @@ PACKAGES=(
   ttf-bitstream-vera
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # the benchmark table
-  python3
+  # the benchmark table; the small fonts the font fuzzer starts from (pyftsubset)
+  python3 fonttools
   # headless display for tests that open a window
   xvfb xauth xdotool x11-utils x11-apps libx11-dev
   # X core fonts: SDL's message box draws its text with them
