@@ -194,6 +194,7 @@ void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
   st.active_unit = 0;
   std::fill(std::begin(st.bound), std::end(st.bound), 0u);
   st.blend_mode = 0;
+  st.line_width = 1.0f;  // a new context's own
   st.vertices.clear();
   st.batch_units = 0;
   st.viewport[0] = st.viewport[1] = 0;
