@@ -5,7 +5,7 @@ the Linux build's title on the test's X server. Then the same folder without
 its data file.
   web_e2e_test.py <web-build-dir> <linux-game> <data-dir> <out-dir>
 """
-import base64, http.server, io, json, os, shutil, subprocess, sys, threading, time, urllib.request
+import base64, http.server, io, json, os, shutil, subprocess, sys, threading, time, urllib.parse, urllib.request
 import websocket
 from PIL import Image
 
@@ -14,6 +14,15 @@ from xwd_to_png import read_xwd  # noqa: E402
 
 web, linux_game, data, out = map(os.path.abspath, sys.argv[1:5])
 failures = []
+
+
+# The page and Chromium's DevTools are both served on this machine's loopback
+# interface; the test reaches nothing else.
+LOOPBACK = "127.0.0.1"
+
+
+def on_this_machine(port):
+    return urllib.parse.urlunsplit(("http", f"{LOOPBACK}:{port}", "", "", ""))
 
 
 def check(ok, what):
@@ -159,9 +168,9 @@ def main():
     for name in set(os.listdir(os.path.join(web, "gloomfall"))) - {"gloomfall.data"}:
         os.symlink(os.path.join(web, "gloomfall", name), os.path.join(site, "nodata", name))
     quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *a: None})
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), lambda *a: quiet(*a, directory=site))
+    server = http.server.ThreadingHTTPServer((LOOPBACK, 0), lambda *a: quiet(*a, directory=site))
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    base = f"http://127.0.0.1:{server.server_port}"
+    base = on_this_machine(server.server_port)
 
     linux, linux_s = linux_title()
     profile = os.path.join(out, "chromium-profile")
@@ -176,7 +185,7 @@ def main():
         check(wait_for(lambda: os.path.exists(port_file) and open(port_file).read().count("\n"), 30), "Chromium")
         port = open(port_file).read().split()[0]
         local = urllib.request.build_opener(urllib.request.ProxyHandler({}))
-        tabs = json.load(local.open(f"http://127.0.0.1:{port}/json/list"))
+        tabs = json.load(local.open(on_this_machine(port) + "/json/list"))
         page = Page(next(t for t in tabs if t["type"] == "page")["webSocketDebuggerUrl"])
         for domain in ("Page", "Runtime", "Log"):
             page(domain + ".enable")
