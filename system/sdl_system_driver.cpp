@@ -325,7 +325,7 @@ void TSDLSystemDriver::Dispatch(const SDL_Event& e) {
   TSDLTranslation t = translator.Translate(e);
   if (t.capture >= 0) SDL_CaptureMouse(t.capture ? SDL_TRUE : SDL_FALSE);
   for (const auto& event : t.events) {
-    if (gamepads.Pass(*event)) event->Emit();
+    if (holders.Pass(*event)) event->Emit();
   }
   if (t.toggle_fullscreen) {
     if (auto toggle = GetFullScreenToggle()) toggle();

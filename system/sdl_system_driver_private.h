@@ -68,7 +68,10 @@ class TSDLSystemDriver : public TSystemDriver {
   void Dispatch(const SDL_Event& e);
 
   TSDLEventTranslator translator;
-  TSDLGamepads gamepads;
+  // The keyboard, the mouse and the pad share the keys: each release waits
+  // for the last of them.
+  TInputHolders holders;
+  TSDLGamepads gamepads{holders};
 
  private:
   bool initialised_ = false;
