@@ -1,7 +1,7 @@
 // The system driver over SDL: the event pump, the translation of SDL events
 // into the game's events (key codes in the Windows virtual-key convention the
 // game's tables use), mouse capture, the cursor and message boxes. Gamepads
-// are in sdl_gamepad.cpp.
+// are in sdl_gamepad.cpp, touch in sdl_touch.cpp.
 #include "system/sdl_system_driver_private.h"
 
 #include <cstdio>
@@ -248,6 +248,7 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
 
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
+      if (e.button.which == SDL_TOUCH_MOUSEID) break;  // a finger; the touch sticks have it
       int button = ButtonFromSDL(e.button.button);
       if (button == 0) break;
       if (e.type == SDL_MOUSEBUTTONDOWN) {
@@ -264,6 +265,7 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
     }
 
     case SDL_MOUSEMOTION: {
+      if (e.motion.which == SDL_TOUCH_MOUSEID) break;
       // Left 1, then middle 4, then right 2: the last held one wins.
       int data = 0;
       if (e.motion.state & SDL_BUTTON_LMASK) data = 1;
@@ -301,6 +303,7 @@ TSDLSystemDriver::TSDLSystemDriver() {
   // The game has its own handling of SIGINT and SIGTERM; SDL must not turn
   // them into quit events.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  TSDLTouch::Open();
   initialised_ = SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
   if (initialised_) gamepads.Open();
   translator.window_size = [](uint32_t window_id, int& width, int& height) {
@@ -321,7 +324,7 @@ void TSDLSystemDriver::Dispatch(const SDL_Event& e) {
     DeliverTimerTick(e.user.code);
     return;
   }
-  if (gamepads.Dispatch(e)) return;
+  if (gamepads.Dispatch(e) || touch.Dispatch(e, translator.window_size)) return;
   TSDLTranslation t = translator.Translate(e);
   if (t.capture >= 0) SDL_CaptureMouse(t.capture ? SDL_TRUE : SDL_FALSE);
   for (const auto& event : t.events) {

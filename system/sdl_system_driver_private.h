@@ -16,6 +16,7 @@
 
 #include "system/event.h"
 #include "system/sdl_gamepad_private.h"
+#include "system/sdl_touch_private.h"
 #include "system/system_driver.h"
 
 // The Windows virtual-key code of an SDL key (0 when the key has none).
@@ -68,10 +69,11 @@ class TSDLSystemDriver : public TSystemDriver {
   void Dispatch(const SDL_Event& e);
 
   TSDLEventTranslator translator;
-  // The keyboard, the mouse and the pad share the keys: each release waits
-  // for the last of them.
+  // The keyboard, the mouse, the pad and touch share the keys: each release
+  // waits for the last of them.
   TInputHolders holders;
   TSDLGamepads gamepads{holders};
+  TSDLTouch touch{holders};
 
  private:
   bool initialised_ = false;
