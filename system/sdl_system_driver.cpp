@@ -5,6 +5,7 @@
 #include "system/sdl_system_driver_private.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "system/timer.h"
 
@@ -177,8 +178,16 @@ int ButtonFromSDL(uint8_t button) {
 }  // namespace
 
 int VirtualKeyFromSDL(SDL_Scancode scancode, SDL_Keycode sym, uint16_t sdl_mods) {
-  if (sym >= 'a' && sym <= 'z') return static_cast<int>(sym - 'a' + 'A');
-  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+  // The walking keys go by place, so the block under the left hand walks on
+  // any layout (Z Q S D on a French keyboard); the letters W A S D elsewhere
+  // on the keyboard read as the key in their US place.
+  const auto walks = [](int key) { return key == 'W' || key == 'A' || key == 'S' || key == 'D'; };
+  const bool lettered = scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z;
+  const int place = lettered ? 'A' + (scancode - SDL_SCANCODE_A) : 0;
+  const int letter = sym >= 'a' && sym <= 'z' ? static_cast<int>(sym - 'a' + 'A') : 0;
+  if (walks(place)) return place;
+  if (letter && !walks(letter)) return letter;
+  if (place) return place;
   if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
   if (scancode == SDL_SCANCODE_0) return '0';
   return VirtualKeyFromScancode(scancode, (sdl_mods & KMOD_NUM) != 0);
@@ -229,6 +238,16 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
         break;
       }
       int vk = VirtualKeyFromSDL(ks.scancode, ks.sym, ks.mod);
+      // A key goes up as the code it went down as, whatever changed the
+      // layout or Num Lock meanwhile, or it would stay held for good.
+      if (ks.scancode >= 0 && ks.scancode < SDL_NUM_SCANCODES) {
+        uint8_t& pressed = pressed_as[ks.scancode];
+        if (e.type == SDL_KEYDOWN && vk >= 1 && vk <= 255) {
+          pressed = static_cast<uint8_t>(vk);
+        } else if (e.type == SDL_KEYUP && pressed) {
+          vk = std::exchange(pressed, 0);
+        }
+      }
       if (vk < 1 || vk > 255) break;
       if (e.type == SDL_KEYUP) {
         emit(EVENT_KEYUP, vk, 0, 0);

@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,8 +21,9 @@
 #include "system/system_driver.h"
 
 // The Windows virtual-key code of an SDL key (0 when the key has none).
-// Letters follow the keyboard layout when SDL reports a letter for them;
-// keypad digits read as navigation keys when Num Lock is off.
+// Letters follow the keyboard layout when SDL reports a letter for them,
+// except the walking keys W A S D, which go by place; keypad digits read as
+// navigation keys when Num Lock is off.
 int VirtualKeyFromSDL(SDL_Scancode scancode, SDL_Keycode sym, uint16_t sdl_mods);
 
 // The modifier mask (MODIFIER_SHIFT...) of an SDL modifier state.
@@ -44,6 +46,7 @@ class TSDLEventTranslator {
   int mods = 0;                  // the modifier mask, updated by modifier keys
   uint32_t tracked_window = 0;   // the window under the mouse, 0 for none
   int buttons_held = 0;          // bit n for mouse button n (1-3)
+  std::array<uint8_t, SDL_NUM_SCANCODES> pressed_as{};  // the code each held key went down as
 
   TSDLTranslation Translate(const SDL_Event& e);
 };
