@@ -1,10 +1,18 @@
-// The one mapping the pad and the touch sticks share, at its edges: the dead
-// zone along an axis and across a diagonal, the trigger's, both sides of each
-// sector border, the aim, Escape that never quits from the title screen, and
-// a key several devices hold. Sticks in a pad's raw units (32768 full travel).
+// Twin-stick play: the one mapping the pad and the touch sticks share, at its
+// edges (the dead zone along an axis and across a diagonal, the trigger's,
+// both sides of each sector border, the aim, Escape that never quits from the
+// title screen, a key several devices hold; sticks in a pad's raw units,
+// 32768 full travel), and fingers through SDL's queue, the SDL system driver
+// and the touch sticks into the polled input.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
+
 #include "input_fake_driver.h"
+#include "system/sdl_system_driver_private.h"
+#include "system/touch_view.h"
 #include "system/twin_stick.h"
 
 namespace {
@@ -20,9 +28,7 @@ std::string Seq(std::initializer_list<std::string> steps) {  // a braced list ru
   for (const auto& step : steps) out += "|" + step;
   return out.substr(1);
 }
-std::string Set(TTwinStick& stick, TTwinStickState s, bool aim_moved = false) {
-  return stick.Update(s, aim_moved), Held();
-}
+std::string Set(TTwinStick& pad, TTwinStickState s, bool moved = false) { return pad.Update(s, moved), Held(); }
 TTwinStickState Raw(int x, int y, int trigger = 0) {
   return {.move_x = x / 32768.0, .move_y = y / 32768.0, .trigger = trigger / 32768.0};
 }
@@ -30,6 +36,20 @@ std::string Aim(TTwinStick& stick, double x, double y, bool moved = true) {
   Set(stick, {.aim_x = x, .aim_y = y, .aim_fires = true}, moved);
   const TAimPoint p = AimPoint(100, 100);
   return std::to_string(int(p.x)) + "," + std::to_string(int(p.y)) + Held();
+}
+std::string Push(SDL_Event e) { return SDL_PushEvent(&e), Held(); }
+std::string Finger(uint32_t type, int64_t id, double x = 0, double y = 0) {
+  SDL_Event e{type};
+  e.tfinger = {type, 0, 1, id, float((160 + 1.2 * x) / 1280), float(1.2 * y / 720), 0, 0, 1, 7};
+  return Push(e);
+}
+std::string Lean(int64_t id, double x, double y, double r, double degrees) {
+  const double a = degrees * std::numbers::pi / 180;
+  return Finger(SDL_FINGERMOTION, id, x + r * std::cos(a), y + r * std::sin(a));
+}
+std::string Aim() {  // what is held, and where the player at (400, 300) aims
+  const TAimPoint p = AimPoint(400, 300);
+  return Held() + "@" + std::to_string(std::lround(p.x)) + "," + std::to_string(std::lround(p.y));
 }
 }  // namespace
 
@@ -75,4 +95,65 @@ TEST_F(PolledInputTest, TwinStickMapsEdgesAimAndSharedKeys) {
                  device(EVENT_MOUSEUP, 1), Set(touch, {}), Set(pad, {}), device(EVENT_MOUSEDOWN, 1),
                  Set(touch, {.fire = true}), Set(touch, {})}),
             "F|F|F|F|F||F|F|F");
+}
+
+// The window is 1280 x 720 and shows the 800 x 600 frame at 1.2 from x = 160,
+// as full screen does; positions are in frame pixels (a stick's radius is 60
+// of them, its dead zone 15).
+TEST(Touch, TwoSticksTheTitleTapTheBackControlAndNoMouse) {
+  auto driver = std::make_shared<TSDLSystemDriver>();
+  driver->translator.window_size = [](uint32_t id, int& w, int& h) { return w = 1280, h = 720, id == 7; };
+  SetSystemDriver(driver);
+  SetPointerFrame({160, 0, 960, 720, 800, 600});
+  DisablePolledInput();
+  EnablePolledInput();
+  EXPECT_FALSE(SDL_GetHintBoolean(SDL_HINT_TOUCH_MOUSE_EVENTS, SDL_TRUE));
+  EXPECT_FALSE(SDL_GetHintBoolean(SDL_HINT_MOUSE_TOUCH_EVENTS, SDL_TRUE));
+  SDL_Event mouse{SDL_MOUSEMOTION};
+  mouse.motion = {SDL_MOUSEMOTION, 0, 7, 0, 0, 640, 360, 0, 0};  // the middle of the frame
+  Push(mouse);
+
+  // The title screen: a tap is Space, even on the back control; no sticks.
+  EXPECT_EQ(Seq({Finger(SDL_FINGERDOWN, 1, 400, 30), Finger(SDL_FINGERDOWN, 2, 100, 300),
+                 Finger(SDL_FINGERMOTION, 2, 200, 300), Finger(SDL_FINGERUP, 1), Finger(SDL_FINGERUP, 2)}),
+            " | | ||");
+  AimPoint(0, 0);  // a game runs
+  // A thumb in the left band walks: the dead zone, a sector border, and the
+  // anchor dragged along (after it, 20 to the left of the finger's farthest
+  // point walks left).
+  EXPECT_EQ(Seq({Finger(SDL_FINGERDOWN, 10, -100, 300), Finger(SDL_FINGERMOTION, 10, -86, 300),
+                 Finger(SDL_FINGERMOTION, 10, -84, 300), Lean(10, -100, 300, 40, 21.5),
+                 Lean(10, -100, 300, 40, 23.5), Finger(SDL_FINGERMOTION, 10, 0, 300),
+                 Finger(SDL_FINGERMOTION, 10, -80, 300)}),
+            "||D|D|SD|D|A");
+  // A thumb on the right aims 150 pixels out and fires past the dead zone.
+  EXPECT_EQ(Seq({Finger(SDL_FINGERDOWN, 11, 600, 300), Finger(SDL_FINGERMOTION, 11, 600, 314), Aim(),
+                 Finger(SDL_FINGERMOTION, 11, 600, 316), Aim()}),
+            "A|A|A@400,300|AF|AF@400,450");
+  TTouchView view = GetTouchView();
+  EXPECT_TRUE(view.used && view.in_game && view.move.held && view.aim.held);
+  EXPECT_FLOAT_EQ(view.move.anchor_x, -60);
+  EXPECT_FLOAT_EQ(view.move.anchor_u, 88.0f / 1280);
+  EXPECT_FLOAT_EQ(view.aim.finger_v, 316 * 1.2f / 720);
+  EXPECT_FLOAT_EQ(view.radius_u, 72.0f / 1280);
+  EXPECT_FLOAT_EQ(view.back_u + view.back_uw / 2, 0.5f);
+  // A third finger does nothing; each stick follows its own; the back control
+  // is Escape. A real mouse takes the aim until the aiming stick moves again;
+  // lifting releases, and the aim stays.
+  EXPECT_EQ(Seq({Finger(SDL_FINGERDOWN, 12, 100, 300), Finger(SDL_FINGERMOTION, 12, 300, 100), Aim(),
+                 Finger(SDL_FINGERMOTION, 11, 560, 300), Aim(), Finger(SDL_FINGERDOWN, 13, 400, 30),
+                 Finger(SDL_FINGERUP, 13), Finger(SDL_FINGERUP, 12), Push(mouse), Aim(),
+                 Finger(SDL_FINGERMOTION, 10, -81, 300), Aim(), Finger(SDL_FINGERMOTION, 11, 600, 270), Aim(),
+                 Finger(SDL_FINGERUP, 10), Finger(SDL_FINGERUP, 11), Aim()}),
+            "AF|AF|AF@400,450|AF|AF@250,300|AEF|AF|AF|AF|AF@400,300|AF|AF@400,300|AF|AF@400,150|F||@400,150");
+  // Mouse events SDL makes of fingers never reach the game.
+  mouse.motion = {SDL_MOUSEMOTION, 0, 7, SDL_TOUCH_MOUSEID, 0, 1120, 0, 0, 0};
+  EXPECT_EQ(Seq({Push(mouse), Aim()}), "|@400,150");
+  mouse.button = {SDL_MOUSEBUTTONDOWN, 0, 7, SDL_TOUCH_MOUSEID, SDL_BUTTON_LEFT, SDL_PRESSED, 1, 0, 10, 10};
+  EXPECT_EQ(Seq({Push(mouse), Aim()}), "|@400,150");
+  mouse.motion = {SDL_MOUSEMOTION, 0, 7, 0, 0, 1120, 0, 0, 0};
+  EXPECT_EQ(Seq({Push(mouse), Aim()}), "|@799,0");
+  DisablePolledInput();
+  SetPointerFrame({});
+  SetSystemDriver(nullptr);
 }
