@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "input_fake_driver.h"
-#include "system/sdl_system_driver_private.h"
+#include "system/sdl/sdl_system_driver_private.h"
 
 namespace {
 constexpr uint32_t kWindow = 7;

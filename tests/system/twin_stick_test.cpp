@@ -11,7 +11,7 @@
 #include <numbers>
 
 #include "input_fake_driver.h"
-#include "system/sdl_system_driver_private.h"
+#include "system/sdl/sdl_system_driver_private.h"
 #include "system/touch_view.h"
 #include "system/twin_stick.h"
 
