@@ -5,6 +5,8 @@
 #   <build>/gloomfall/gloomfall.wasm   the game
 #   <build>/gloomfall/gloomfall.data   the data folder, preloaded before the game starts
 #   <build>/gloomfall/gloomfall.png    the icon
+#   <build>/gloomfall/gloomfall.webmanifest, gloomfall-192.png, gloomfall-512.png
+#                                      the web app (Add to Home Screen) and its icons
 #   <build>/gloomfall/licenses/        the licence of each library and of the font
 #   <build>/gloomfall-<version>-web.zip   the same files, index.html at the zip's
 #                                         root, as web game hosts expect
@@ -46,22 +48,28 @@ target_link_options(gloomfall PRIVATE
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_funcs}
-  "--preload-file=${web_data}@/")
+  "--preload-file=${web_data}@/"
+  # The game's one pause (page hidden, phone upright), in the module before it starts.
+  "--pre-js=${CMAKE_SOURCE_DIR}/system/web/web_pause.js")
+set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/system/web/web_pause.js)
 
 set(folder ${CMAKE_BINARY_DIR}/gloomfall)
 set(zip ${CMAKE_BINARY_DIR}/gloomfall-${PROJECT_VERSION}-web.zip)
 set(page ${CMAKE_SOURCE_DIR}/packaging/web/index.html)
-set(files index.html gloomfall.js gloomfall.wasm gloomfall.data gloomfall.png licenses)
+set(manifest ${CMAKE_SOURCE_DIR}/packaging/web/gloomfall.webmanifest)
+set(app_icons ${data}/gloomfall-192.png ${data}/gloomfall-512.png)
+set(files index.html gloomfall.js gloomfall.wasm gloomfall.data gloomfall.png
+          gloomfall.webmanifest gloomfall-192.png gloomfall-512.png licenses)
 add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${folder} ${zip}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}/licenses
-  COMMAND ${CMAKE_COMMAND} -E copy ${page} ${data}/gloomfall.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${page} ${data}/gloomfall.png ${manifest} ${app_icons}
           $<TARGET_FILE_DIR:gloomfall>/gloomfall.js $<TARGET_FILE_DIR:gloomfall>/gloomfall.wasm
           $<TARGET_FILE_DIR:gloomfall>/gloomfall.data ${folder}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${GLOOMFALL_WEB_DEPS}/licenses ${folder}/licenses
   COMMAND ${CMAKE_COMMAND} -E copy ${data}/VeraMono-COPYRIGHT.txt ${folder}/licenses/VeraMono.txt
   COMMAND ${CMAKE_COMMAND} -E chdir ${folder} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${files}
-  DEPENDS gloomfall ${page} ${data}/gloomfall.png
+  DEPENDS gloomfall ${page} ${data}/gloomfall.png ${manifest} ${app_icons}
   COMMENT "Putting the page, the game and its data together in gloomfall/ and ${zip}"
   VERBATIM)
 add_custom_target(web_package ALL DEPENDS ${zip})

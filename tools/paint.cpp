@@ -1,5 +1,6 @@
 // gloomfall_paint: paints every picture of the game into <data>/gfx/, and
-// the game's icon into <data>/gloomfall.png and, for Windows, <data>/gloomfall.ico.
+// the game's icon into <data>/gloomfall.png, for Windows <data>/gloomfall.ico
+// and for the web app <data>/gloomfall-192.png and gloomfall-512.png.
 // Usage: gloomfall_paint <data folder> <VeraMono.ttf>
 // The recipes live in assets/pictures/; the font is only used for the help
 // picture's lettering.
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include "assets/pictures/pictures.h"
 #include "tools/icon_file.h"
@@ -40,5 +42,14 @@ int main(int argc, char** argv) {
   std::ifstream png(icon_path, std::ios::binary);
   std::vector<uint8_t> png_bytes{std::istreambuf_iterator<char>(png), std::istreambuf_iterator<char>()};
   std::string ico_path = (std::filesystem::path(argv[1]) / "gloomfall.ico").string();
-  return WriteIco(ico_path, png_bytes, icon, {48, 32, 16}) ? 0 : 1;
+  if (!WriteIco(ico_path, png_bytes, icon, {48, 32, 16})) return 1;
+  // The web app's icons: the same painting larger, and shrunk.
+  Canvas large = MakeIcon(font, 512), small = Shrink(icon, 192);
+  for (const Canvas* c : {&small, &large}) {
+    std::string name = "gloomfall-" + std::to_string(c->Width()) + ".png";
+    if (!WritePng((std::filesystem::path(argv[1]) / name).string(), c->Width(), c->Height(), 4, c->ToRgba8())) {
+      return 1;
+    }
+  }
+  return 0;
 }

@@ -37,5 +37,6 @@ Canvas MakeEye(const Lettering&);
 Canvas MakeMushroom(const Lettering&);
 
 // The window and desktop icon, 256 x 256, written as gloomfall.png beside the
-// game's other files rather than under gfx/.
-Canvas MakeIcon(const Lettering&);
+// game's other files rather than under gfx/; `size` paints the same picture
+// larger (the web app's 512 x 512 icon).
+Canvas MakeIcon(const Lettering&, int size = 256);

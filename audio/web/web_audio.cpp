@@ -1,6 +1,6 @@
 // Sound in the browser (see web_audio.h). SDL keeps its audio context on
-// the module; suspending it stops the mixer's callbacks too, so the music
-// picks up exactly where the game does.
+// the module; suspending it while the game is paused (web_pause.js) stops the
+// mixer's callbacks too, so the music picks up exactly where the game does.
 #include "audio/web/web_audio.h"
 
 #include <emscripten.h>
@@ -8,13 +8,13 @@
 #include "audio/sdl/sdl_audio_device.h"
 
 // clang-format off
-EM_JS(void, SuspendAudioContextWhileHidden, (), {
-  if (Module.gloomfallSoundFollowsPage) return;
-  Module.gloomfallSoundFollowsPage = true;
-  document.addEventListener("visibilitychange", function() {
+EM_JS(void, SuspendAudioContextWhilePaused, (), {
+  if (Module.gloomfallSoundFollowsPause) return;
+  Module.gloomfallSoundFollowsPause = true;
+  Module.gloomfallPause.listen(function(paused) {
     var context = Module.SDL2 && Module.SDL2.audioContext;
     if (!context) return;
-    if (document.hidden) {
+    if (paused) {
       context.suspend();
     } else {
       context.resume();
@@ -29,7 +29,7 @@ class webaudiodevice : public sdlaudiodevice {
  public:
   bool open(mixer& m) override {
     if (!sdlaudiodevice::open(m)) return false;
-    SuspendAudioContextWhileHidden();
+    SuspendAudioContextWhilePaused();
     return true;
   }
 };

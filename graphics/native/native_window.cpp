@@ -23,3 +23,11 @@ int WindowPlatformRefreshRate(SDL_Window* window) {
   if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
   return mode.refresh_rate;
 }
+
+bool WindowPlatformFrameArea(SDL_Window* window, bool full_screen, int& drawable_w, int& drawable_h,
+                             int& window_w, int& window_h) {
+  if (!full_screen) return false;
+  SDL_GL_GetDrawableSize(window, &drawable_w, &drawable_h);
+  SDL_GetWindowSize(window, &window_w, &window_h);
+  return true;
+}

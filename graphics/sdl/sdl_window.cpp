@@ -3,8 +3,8 @@
 // window context of that kind is created sharing its objects, so textures
 // outlive the windows they were drawn in. The driver remembers which record
 // is current and never re-makes it current. Full screen scales the frame
-// into the desktop-sized window; the bands around it are cleared black just
-// before each swap. A platform file: SDL and GL appear only here and in the
+// into the desktop-sized window (in the browser, the canvas the page sized);
+// the bands around it are cleared black just before each swap. A platform file: SDL and GL appear only here and in the
 // renderers. What the desktop and the browser do differently is behind
 // sdl_window_platform.h.
 #include "graphics/sdl/sdl_window.h"
@@ -171,9 +171,12 @@ void UpdateFrame() {
   f.drawable_w = f.frame_w;
   f.drawable_h = f.frame_h;
   int window_w = f.frame_w, window_h = f.frame_h;
-  if (r && r->window == g_fullscreen_window && r->window) {
-    SDL_GL_GetDrawableSize(r->window, &f.drawable_w, &f.drawable_h);
-    SDL_GetWindowSize(r->window, &window_w, &window_h);
+  int drawable_w = 0, drawable_h = 0;
+  if (r && r->window &&
+      WindowPlatformFrameArea(r->window, r->window == g_fullscreen_window, drawable_w, drawable_h, window_w,
+                              window_h)) {
+    f.drawable_w = drawable_w;
+    f.drawable_h = drawable_h;
   }
   f.x = f.y = 0;
   f.width = f.frame_w;

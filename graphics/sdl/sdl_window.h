@@ -82,8 +82,9 @@ int GLSwapIntervalSends();
 int GLDisplayRefreshRate();
 
 // Where the current window shows its graphics' frame. In a window that is the
-// whole drawable; in full screen the frame is scaled uniformly to the largest
-// size that fits, centred, with black bands beside or above and below it.
+// whole drawable; in full screen (and in the browser's canvas) the frame is
+// scaled uniformly to the largest size that fits, centred, with black bands
+// beside or above and below it.
 // Pixel rectangles are GL's way up (y from the drawable's bottom edge).
 struct TGLFrameRect {
   int frame_w = 0, frame_h = 0;        // the graphics' own size (what the game draws in)

@@ -21,3 +21,11 @@ void WindowPlatformPresented(int interval);
 // The refresh rate of the display showing the window (none: the first
 // display); 0 when it is unknown.
 int WindowPlatformRefreshRate(SDL_Window* window);
+
+// The area the window's frame is drawn in: the drawable's size in pixels and
+// the window's in the units SDL gives pointer positions in; false where the
+// frame fills the window one to one. On the desktop only a full-screen window
+// scales its frame; in the browser the canvas's own size always decides (the
+// page sizes it to the screen).
+bool WindowPlatformFrameArea(SDL_Window* window, bool full_screen, int& drawable_w, int& drawable_h,
+                             int& window_w, int& window_h);

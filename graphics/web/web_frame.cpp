@@ -19,13 +19,20 @@ double g_last_frame = -1.0;
 
 // clang-format off
 EM_ASYNC_JS(double, WebNextAnimationFrame, (), {
+  await Module.gloomfallPause.playing();
   return await new Promise(function(resolve) { requestAnimationFrame(resolve); });
 });
+EM_JS(int, WebPaused, (), { return Module.gloomfallPause.paused() ? 1 : 0; });
+EM_ASYNC_JS(void, WebWhilePaused, (), { await Module.gloomfallPause.playing(); });
 // clang-format on
 
 void WebPresentFrame(bool sync) {
   if (!sync) {
-    emscripten_sleep(0);
+    if (WebPaused()) {
+      WebWhilePaused();
+    } else {
+      emscripten_sleep(0);
+    }
     return;
   }
   double now = WebNextAnimationFrame();

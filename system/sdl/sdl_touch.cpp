@@ -13,9 +13,14 @@ bool TSDLTouch::Dispatch(const SDL_Event& e, const std::function<bool(uint32_t, 
     sticks_.Up(f.fingerId);
     return true;
   }
-  // A finger SDL cannot place on a window is on the one with the focus.
+  // A finger SDL cannot place on a window, or places on a hidden one, is on
+  // the one with the focus: in the browser every window shares the page's
+  // canvas, the window level's hidden context window too, and SDL gives a
+  // finger to whichever took the canvas's touches first.
   uint32_t window = f.windowID;
-  if (window == 0) {
+  SDL_Window* on = window ? SDL_GetWindowFromID(window) : nullptr;
+  if (window == 0 || (on && (SDL_GetWindowFlags(on) & SDL_WINDOW_HIDDEN))) {
+    window = 0;
     if (SDL_Window* focus = SDL_GetKeyboardFocus()) window = SDL_GetWindowID(focus);
   }
   int width = 0, height = 0;
