@@ -110,9 +110,12 @@ class Page:
         return self("Runtime.evaluate", expression=expression, returnByValue=True,
                     awaitPromise=True)["result"].get("value")
 
-    def shot(self):
-        png = self("Page.captureScreenshot", format="png", clip=dict(x=0, y=0, width=800, height=600, scale=1))
-        return Image.open(io.BytesIO(base64.b64decode(png["data"]))).convert("RGB").tobytes()
+    def shot(self, x=0, y=0, width=800, height=600, save=None):  # a page rectangle, as 800x600
+        png = self("Page.captureScreenshot", format="png", clip=dict(x=x, y=y, width=width, height=height, scale=1))
+        if save:
+            open(save, "wb").write(base64.b64decode(png["data"]))
+        image = Image.open(io.BytesIO(base64.b64decode(png["data"]))).convert("RGB")
+        return image.resize((800, 600), Image.BOX).tobytes()
 
     def click(self, selector):
         x, y = self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
@@ -140,6 +143,8 @@ const askFrame = requestAnimationFrame;
 window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
 (() => {
   const peaks = [];
+  window.hfOfLast = ms => (p => p.reduce((s, q) => s + q[2], 0) / p.length)(
+    peaks.filter(p => p[0] >= performance.now() - ms));
   window.peakOfLast = ms => Math.max(0, ...peaks.filter(p => p[0] >= performance.now() - ms).map(p => p[1]));
   const make = BaseAudioContext.prototype.createScriptProcessor;
   BaseAudioContext.prototype.createScriptProcessor = function (...args) {
@@ -149,10 +154,12 @@ window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
     node.addEventListener("audioprocess", e => {
       if (!fill) return;
       fill(e);
-      let peak = 0;
-      for (let c = 0; c < e.outputBuffer.numberOfChannels; c++)
-        for (const v of e.outputBuffer.getChannelData(c)) peak = Math.max(peak, Math.abs(v));
-      peaks.push([performance.now(), peak]);
+      let peak = 0, hf = 0;
+      for (let c = 0; c < e.outputBuffer.numberOfChannels; c++) {
+        const d = e.outputBuffer.getChannelData(c);
+        for (let i = 0; i < d.length; i++) { peak = Math.max(peak, Math.abs(d[i])); hf += Math.abs(d[i] - d[i - 1] || 0); }
+      }
+      peaks.push([performance.now(), peak, hf]);
       if (peaks.length > 400) peaks.shift();
     });
     return node;
@@ -195,6 +202,7 @@ def main():
         page("Page.navigate", url=base + "/nodata/index.html")
         check(wait_for(lambda: "gloomfall.data) could not be loaded" in (page.js(
             "document.getElementById('message').textContent") or ""), 20), "without its data the page says so")
+        phone(page, base)
     finally:
         chromium.terminate()
         chromium.wait(10)
@@ -269,6 +277,111 @@ def play(page, base, linux, linux_s):
               "the gamepad's " + ("Start starts a game" if hud else "Back leaves it"))
     errors = page.errors()
     check(not errors, "no JavaScript error: " + json.dumps(errors)[:2000])
+
+
+def phone(page, base):
+    """A phone held sideways, 844x390 at 3x: the 800x600 frame is 520x390 at x 162, between bands."""
+    page.events.clear()
+    page("Emulation.setDeviceMetricsOverride", width=844, height=390, deviceScaleFactor=3, mobile=True)
+    page("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+    page("Page.navigate", url=base + "/game/index.html")
+    check(wait_for(lambda: page.js("!document.getElementById('play').hidden"), 60), "phone: Click to play")
+    frame = lambda save=None: page.shot(162, 0, 520, 390, save)  # noqa: E731
+    light = lambda r, g, b: min(r, g, b) > 200  # noqa: E731
+
+    def touch(kind, *fingers):  # (id, frame x, frame y)
+        page("Input.dispatchTouchEvent", type=kind,
+             touchPoints=[dict(id=i, x=162 + x * 0.65, y=y * 0.65) for i, x, y in fingers])
+
+    def crosshair(near):  # the aim's cross: the median of the light grey within 60 rows of the last place
+        for _ in range(20):  # past the white flash of a new level
+            px = frame()
+            light = [(x, y) for y in range(max(110, near[1] - 60), min(600, near[1] + 60)) for x in range(800)
+                     if min(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3]) > 150 and
+                     max(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3]) - min(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3]) < 40]
+            if 0 < len(light) < 1000:
+                return sorted(p[0] for p in light)[len(light) // 2], sorted(p[1] for p in light)[len(light) // 2]
+        return near
+
+    def walk(start, stop, near, far):  # holds a thumb or key until the cross is far enough; where it is then
+        spot = [near]
+        start()
+        wait_for(lambda: far(spot.append(crosshair(spot[-1])) or spot[-1]), 15)
+        stop()
+        time.sleep(0.5)
+        return crosshair(spot[-1])
+
+    x, y = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.getElementById('play').getBoundingClientRect())")
+    page("Input.dispatchTouchEvent", type="touchStart", touchPoints=[dict(x=x, y=y)])
+    page("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+    check(wait_for(lambda: count(frame(), 150, 120, 520, 190, white) > 400, 30), "phone: a tap, and the title shows")
+    hint = page.js("[...document.querySelectorAll('#touch-hint span')].map(s => (r => [r.left, r.right])("
+                   "s.getBoundingClientRect()))")
+    check(hint[0][1] <= 162 and hint[1][0] >= 682, f"phone: the touch hint is in the bands beside the frame {hint}")
+    page.js("window.mice = 0; for (const k of ['mousedown', 'mouseup', 'mousemove', 'click'])"
+            " addEventListener(k, () => mice++, true);"
+            "addEventListener('touchstart', e => { window.touchAt = e.timeStamp; window.shownAt = 0; }, true);"
+            "new MutationObserver(() => window.shownAt = window.shownAt || performance.now())"
+            ".observe(document.getElementById('aim-knob'), { attributes: true })")
+    touch("touchStart", (1, 400, 300))
+    touch("touchEnd")
+    check(wait_for(lambda: count(frame(), 610, 0, 800, 95, white) > 150, 5), "phone: a tap starts a game")
+
+    # The right thumb aims 150 pixels right of the player at (400, 300) and fires.
+    time.sleep(3)
+    quiet = page.js("hfOfLast(3000)")
+    touch("touchStart", (2, 600, 300))
+    touch("touchMove", (2, 660, 300))
+    shots = []
+    wait_for(lambda: shots.append((lambda px: count(px, 440, 290, 800, 310, light) - count(px, 440, 320, 800, 340,
+                                                                                         light))(frame())), 3)
+    loud = page.js("hfOfLast(3000)")
+    check(max(shots) > 20 and loud > quiet * 2, f"phone: the right thumb fires: {max(shots)} shot pixels, "
+          f"the sound's high notes {quiet:.1f} to {loud:.1f}")
+    latency = page.js("shownAt - touchAt")
+    print(f"phone: a touch to the frame that shows it: {latency:.0f} ms")
+    touch("touchEnd")
+    time.sleep(1)
+    aim = crosshair((550, 300))
+    check(abs(aim[0] - 550) <= 4 and abs(aim[1] - 300) <= 4, f"phone: the aim stays 150 pixels to the right: {aim}")
+    # Walking moves the aim with the player: a thumb in the frame, one in the left band, then W by its place.
+    walked = walk(lambda: (touch("touchStart", (1, 200, 450)), touch("touchMove", (1, 140, 450))),
+                  lambda: touch("touchEnd"), aim, lambda p: p[0] < aim[0] - 40)
+    band = walk(lambda: (touch("touchStart", (1, -100, 300)), touch("touchMove", (1, -40, 300))),
+                lambda: touch("touchEnd"), walked, lambda p: p[0] > walked[0] + 40)
+    up = walk(lambda: page.key("keyDown", "z", "KeyW", 87), lambda: page.key("keyUp", "z", "KeyW", 87),
+              band, lambda p: p[1] < band[1] - 40)
+    check(walked[0] < aim[0] - 40 and band[0] > walked[0] + 40 and up[1] < band[1] - 40
+          and abs(walked[1] - aim[1]) + abs(band[1] - aim[1]) + abs(up[0] - band[0]) <= 8,
+          f"phone: the left thumb walks left, one in the band right, AZERTY's z (KeyW) up: {walked} {band} {up}")
+    check(page.js("mice") == 0, "phone: no touch arrived as a mouse event")
+
+    touch("touchStart", (1, 100, 400), (2, 700, 300))
+    touch("touchMove", (1, 60, 370), (2, 740, 250))
+    time.sleep(0.5)
+    page.shot(0, 0, 844, 390, save=os.path.join(out, "phone-sticks.png"))
+    touch("touchEnd")
+    page("Emulation.setDeviceMetricsOverride", width=390, height=844, deviceScaleFactor=3, mobile=True)
+    time.sleep(0.5)
+    frames = page.js("animationFrames")
+    time.sleep(0.5)
+    held = [page.js("!document.getElementById('turn').hidden"), page.js("animationFrames") - frames,
+            page.js("peakOfLast(300)")]
+    page.shot(0, 0, 390, 844, save=os.path.join(out, "phone-portrait.png"))
+    page("Emulation.setDeviceMetricsOverride", width=844, height=390, deviceScaleFactor=3, mobile=True)
+    time.sleep(0.6)
+    check(held == [True, 0, 0] and page.js("document.getElementById('turn').hidden")
+          and page.js("peakOfLast(300)") > 0 and count(frame(), 610, 0, 800, 95, white) > 150,
+          f"phone: upright it asks to turn, paused and silent {held}; turned, the game goes on")
+
+    touch("touchStart", (1, 400, 30))
+    touch("touchEnd")
+    check(wait_for(lambda: count(frame(), 150, 120, 520, 190, white) > 400, 5), "phone: the back control gives the title")
+    page("Input.synthesizePinchGesture", x=422, y=195, scaleFactor=2, gestureSourceType="touch")
+    page("Input.synthesizeScrollGesture", x=422, y=300, yDistance=-300, gestureSourceType="touch")
+    check(page.js("[scrollX, scrollY, visualViewport.scale]") == [0, 0, 1], "phone: the page neither zooms nor scrolls")
+    errors = page.errors()
+    check(not errors, "phone: no JavaScript error: " + json.dumps(errors)[:2000])
 
 
 if __name__ == "__main__":
