@@ -34,8 +34,11 @@ def check(ok, what):
 def wait_for(test, seconds):
     end = time.time() + seconds
     while time.time() < end:
-        if test():
-            return True
+        try:
+            if test():
+                return True
+        except RuntimeError:  # a page just navigated to is not yet attached
+            pass
         time.sleep(0.1)
     return False
 
@@ -206,13 +209,10 @@ def main():
 def play(page, base, linux, linux_s):
     t0 = time.time()
     page("Page.navigate", url=base + "/game/index.html")
-    check(wait_for(lambda: page.js("!document.getElementById('play').hidden"), 60), "Click to play")
-    loaded_s = time.time() - t0
-    page.click("#play")
-    check(wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "the title shows")
+    check(wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 60), "the title shows with no click")
     title_s = time.time() - t0
-    print(f"navigation to Click to play {loaded_s:.2f} s, to the first title frame (click included) "
-          f"{title_s:.2f} s; Linux start-up to its title {linux_s:.2f} s")
+    print(f"navigation to the first title frame {title_s:.2f} s; Linux start-up to its title {linux_s:.2f} s")
+    check(page.js("document.activeElement.id") == "canvas", "the keyboard goes to the game from the start")
     time.sleep(0.3)
     title = page.shot()
     compare_titles(title, linux)
