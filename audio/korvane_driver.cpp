@@ -2,7 +2,13 @@
 // sample buffers and channel handles.
 #include "audio/korvane_driver.h"
 
-#include "audio/sdl_audio_device.h"
+// The sound output's factory, as the platform's driver table names it.
+#define GLOOMFALL_RENDERER(name, title, factory, flags, rank)
+#define GLOOMFALL_SYSTEM_DRIVER(factory)
+#define GLOOMFALL_AUDIO_OUTPUT(factory) \
+  std::unique_ptr<audiodevice> factory(); \
+  constexpr auto CreatePlatformAudioOutput = factory;
+#include GLOOMFALL_PLATFORM_DRIVERS
 
 mixer& KorvaneMixer() {
   // Deliberately immortal: channel objects may be released after every other
@@ -33,7 +39,7 @@ int TKorvaneAudioDriver::Startup() {
   if (factory_) {
     device = factory_();
   } else if (_mode == 0 || _mode == -1) {
-    device = std::make_unique<sdlaudiodevice>();
+    device = CreatePlatformAudioOutput();
   }
   return KorvaneMixer().start(std::move(device)) ? 1 : 0;
 }

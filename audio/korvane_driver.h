@@ -1,6 +1,7 @@
 // The "Korvane" driver: sounds and channels over the software mixer of
-// audio/mixer.h, sending its output to an SDL audio device (or, for tests,
-// to whatever device a factory makes). When no device opens, Startup fails
+// audio/mixer.h, sending its output to the platform's sound output (its
+// driver table, in platforms/) or, for tests, to whatever device a factory
+// makes. When no device opens, Startup fails
 // and the game carries on with the silent "Null" driver.
 #pragma once
 #include <cstdint>
@@ -16,14 +17,14 @@
 mixer& KorvaneMixer();
 
 // Makes the built-in drivers: "Korvane Multimedia" (mode 0) then "Korvane"
-// (mode -1), both on the SDL device. Called once by the audio module.
+// (mode -1), both on the platform's output. Called once by the audio module.
 void RegisterKorvaneDrivers();
 
 class TKorvaneAudioDriver : public TAudioDriver {
  public:
   using DeviceFactory = std::function<std::unique_ptr<audiodevice>()>;
 
-  // Mode 0 and -1 open the SDL device; 1 (DirectSound) never starts here.
+  // Mode 0 and -1 open the platform's output; 1 (DirectSound) never starts here.
   TKorvaneAudioDriver(std::string name, int mode);
   // A driver whose device comes from the factory (tests use a capture device).
   TKorvaneAudioDriver(std::string name, DeviceFactory factory);

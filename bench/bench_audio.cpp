@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "audio/capture_audio_device.h"
+#include "audio/capture/capture_audio_device.h"
 #include "audio/mixer.h"
 #include "audio/sample_loader.h"
 

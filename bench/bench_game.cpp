@@ -21,7 +21,7 @@
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/pixmap.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/clock.h"
 #include "system/random.h"
 

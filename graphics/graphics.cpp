@@ -14,22 +14,37 @@ int GraphicsSeq = 1;
 int FlipHook = AllocHookId();
 std::shared_ptr<TPixmap> AppIcon;
 
+// The renderers' factories, as the platform's driver table names them.
+#define GLOOMFALL_RENDERER(name, title, factory, flags, rank) std::shared_ptr<TGraphicsDriver> factory();
+#define GLOOMFALL_SYSTEM_DRIVER(factory)
+#define GLOOMFALL_AUDIO_OUTPUT(factory)
+#include GLOOMFALL_PLATFORM_DRIVERS
+#undef GLOOMFALL_RENDERER
+
 namespace {
 std::shared_ptr<TGraphicsDriver> g_driver;
 bool g_driver_chosen = false;
-// The registered drivers. A plain array, constant-initialised, so a
-// registration from another file's static initialisation finds it ready
-// whatever the order of files.
 struct TRegisteredDriver {
   const char* name;
   const char* title;
-  TGraphicsDriverFactory factory;
+  std::shared_ptr<TGraphicsDriver> (*factory)();
   int flags;
   int rank;
 };
-TRegisteredDriver g_registered[8];
-int g_registered_count = 0;
-int g_default_index = -1;
+constexpr TRegisteredDriver g_registered[] = {
+#define GLOOMFALL_RENDERER(name, title, factory, flags, rank) {name, title, factory, flags, rank},
+#include GLOOMFALL_PLATFORM_DRIVERS
+};
+constexpr int g_registered_count = int(std::size(g_registered));
+
+constexpr int HighestRank() {
+  int best = 0;
+  for (int i = 1; i < g_registered_count; ++i) {
+    if (g_registered[i].rank > g_registered[best].rank) best = i;
+  }
+  return best;
+}
+int g_default_index = HighestRank();
 int g_default_flags = 0;
 std::shared_ptr<TGraphics> g_graphics;
 int g_width = 0, g_height = 0, g_depth = 0, g_hertz = 0, g_flags = 0;
@@ -88,16 +103,6 @@ void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver, int defau
 }
 
 std::shared_ptr<TGraphicsDriver> GetGraphicsDriver() { return Driver(); }
-
-void RegisterGraphicsDriver(const char* name, const char* title, TGraphicsDriverFactory factory,
-                            int default_flags, int rank) {
-  if (g_registered_count == int(std::size(g_registered))) return;
-  g_registered[g_registered_count] = {name, title, factory, default_flags, rank};
-  if (g_default_index < 0 || rank > g_registered[g_default_index].rank) {
-    g_default_index = g_registered_count;
-  }
-  ++g_registered_count;
-}
 
 std::vector<std::string> GraphicsDriverNames() {
   std::vector<std::string> names;

@@ -1,7 +1,7 @@
 // The generic graphics level: a graphics context (TGraphics), the driver that
 // makes and presents them (TGraphicsDriver), and the free functions the game
 // calls, which act on one process-wide current driver and current graphics.
-// The 2D level (canvas.h) and the OpenGL window level (gl_graphics.h) sit on
+// The 2D level (canvas.h) and the SDL window level (graphics/sdl/sdl_window.h) sit on
 // this; it leans on the hook chains and polled input of the system layer.
 #pragma once
 
@@ -75,14 +75,10 @@ void SetGraphicsDriver(const std::shared_ptr<TGraphicsDriver>& driver,
                        int default_flags = GRAPHICS_BACKBUFFER);
 std::shared_ptr<TGraphicsDriver> GetGraphicsDriver();
 
-// Offers a driver under a short name ("gl", "gles2"), made by factory on
-// first use; title says what it draws with ("OpenGL 1.1"). Called by a
-// driver's own file during static initialisation, so the generic level never
-// names a concrete driver. The default is the one of highest rank.
-using TGraphicsDriverFactory = std::shared_ptr<TGraphicsDriver> (*)();
-void RegisterGraphicsDriver(const char* name, const char* title, TGraphicsDriverFactory factory,
-                            int default_flags, int rank);
-// The registered names, default first.
+// The renderers this platform offers, each under a short name ("gl",
+// "gles2") and made on first use, are listed in its driver table
+// (platforms/); the default is the one of highest rank.
+// Their names, default first.
 std::vector<std::string> GraphicsDriverNames();
 // The named driver, made on first use; none for a name nobody registered.
 std::shared_ptr<TGraphicsDriver> GraphicsDriverNamed(const std::string& name);

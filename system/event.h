@@ -56,8 +56,9 @@ constexpr int EVENT_STREAMEOF = 0x10001;
 constexpr int EVENT_STREAMAVAIL = 0x10002;
 constexpr int EVENT_PROCESSMASK = 0x20000;
 constexpr int EVENT_PROCESSEXIT = 0x20001;
-// A gamepad's right stick leaning along (x, y) (raw stick values); (0, 0) when
-// the pad is gone and the mouse aims again.
+// A twin stick's aim (a gamepad's right stick, the touch aiming stick)
+// leaning along (x, y), 32768 its full lean; (0, 0) when the pad is gone and
+// the mouse aims again.
 constexpr int EVENT_PADMASK = 0x40000;
 constexpr int EVENT_PADAIM = 0x40001;
 constexpr int EVENT_USEREVENTMASK = static_cast<int>(0x80000000u);

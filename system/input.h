@@ -1,6 +1,6 @@
 // Polled keyboard and mouse input. A hook on the EmitEventHook chain keeps
-// the state of every key and mouse button (a gamepad's sticks and buttons
-// arrive as keys and the left button too) and where a gamepad aims; the
+// the state of every key and mouse button (a gamepad's and the touch
+// sticks arrive as keys and the left button too) and where they aim; the
 // queries pump the system's message queue first (PollSystem), so they always
 // see the latest input.
 // Key codes are Windows virtual-key codes: letters are their upper-case
@@ -49,9 +49,10 @@ int MouseX();
 int MouseY();
 int MouseZ();
 // Where the player aims from (x, y): the mouse pointer, or, while a gamepad's
-// right stick aimed last (EVENT_PADAIM), the point PAD_AIM_DISTANCE pixels
-// from (x, y) in the stick's direction. Any mouse move hands the aim back to
-// the mouse. MouseX and MouseY always report the mouse itself.
+// right stick or the touch aiming stick aimed last (EVENT_PADAIM), the point
+// PAD_AIM_DISTANCE pixels from (x, y) in the stick's direction. Any mouse
+// move hands the aim back to the mouse. MouseX and MouseY always report the
+// mouse itself.
 constexpr float PAD_AIM_DISTANCE = 150;
 struct TAimPoint {
   float x;
@@ -59,8 +60,8 @@ struct TAimPoint {
 };
 TAimPoint AimPoint(float x, float y);
 // 1 when AimPoint was asked since the keys were last flushed. The game asks
-// only while a game runs (every frame, from the player), so the gamepad code
-// can tell a game from the title screen by it.
+// only while a game runs (every frame, from the player), so the gamepad and
+// touch code can tell a game from the title screen by it.
 int AimAsked();
 
 // Buttons: 1 left, 2 right, 3 middle. Others read 0.

@@ -6,6 +6,14 @@
 
 std::string AppTitle;
 
+// The system driver's factory, as the platform's driver table names it.
+#define GLOOMFALL_RENDERER(name, title, factory, flags, rank)
+#define GLOOMFALL_SYSTEM_DRIVER(factory) \
+  std::shared_ptr<TSystemDriver> factory(); \
+  constexpr auto CreatePlatformSystemDriver = factory;
+#define GLOOMFALL_AUDIO_OUTPUT(factory)
+#include GLOOMFALL_PLATFORM_DRIVERS
+
 namespace {
 std::shared_ptr<TSystemDriver> g_driver;
 bool g_polling = false;
@@ -18,7 +26,7 @@ struct PollGuard {
 }  // namespace
 
 const std::shared_ptr<TSystemDriver>& SystemDriver() {
-  if (!g_driver) g_driver = CreateSDLSystemDriver();
+  if (!g_driver) g_driver = CreatePlatformSystemDriver();
   return g_driver;
 }
 

@@ -34,13 +34,11 @@ class TSystemDriver {
 // The application's title: the window caption and the caption of message boxes.
 extern std::string AppTitle;
 
-// The current system driver; the SDL driver is made on first use.
+// The current system driver; the platform's own (its driver table, in
+// platforms/) is made on first use.
 const std::shared_ptr<TSystemDriver>& SystemDriver();
-// Replaces the system driver (tests); empty goes back to the SDL driver on next use.
+// Replaces the system driver (tests); empty goes back to the platform's on next use.
 void SetSystemDriver(std::shared_ptr<TSystemDriver> driver);
-
-// Made by sdl_system_driver.cpp.
-std::shared_ptr<TSystemDriver> CreateSDLSystemDriver();
 
 // Pump the message queue through the system driver, unless a PollSystem or
 // WaitSystem is already running (a hook that flushes input would otherwise

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/audio.h"
-#include "audio/capture_audio_device.h"
+#include "audio/capture/capture_audio_device.h"
 #include "audio/korvane_driver.h"
 
 // The test clock. Tests move it with SetTestTime().

@@ -10,7 +10,7 @@
 #include "game_test_support.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 
 using namespace game_test;
 

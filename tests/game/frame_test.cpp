@@ -6,7 +6,7 @@
 #include "game_test_support.h"
 #include "graphics/canvas.h"
 #include "graphics/graphics.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/random.h"
 
 using namespace game_test;

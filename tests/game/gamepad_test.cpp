@@ -5,9 +5,10 @@
 #include "game/player.h"
 #include "game/title.h"
 #include "game_test_support.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/input.h"
 #include "system/random.h"
+#include "system/sdl/sdl_system_driver_private.h"
 #include "system/system_driver.h"
 
 using namespace game_test;

@@ -24,7 +24,7 @@
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/pixmap.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/random.h"
 
 using namespace game_test;

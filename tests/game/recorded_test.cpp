@@ -22,7 +22,7 @@
 #include "graphics/image.h"
 #include "graphics/image_font.h"
 #include "graphics/pixmap.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/event.h"
 #include "system/hook.h"
 #include "system/input.h"

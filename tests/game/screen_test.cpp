@@ -19,7 +19,7 @@
 #include "game/vihu.h"
 #include "game_test_support.h"
 #include "graphics/draw.h"
-#include "graphics/gl_canvas_driver.h"
+#include "graphics/opengl/gl_canvas_driver.h"
 #include "graphics/graphics.h"
 #include "graphics/pixmap.h"
 #include "system/hook.h"

@@ -15,7 +15,7 @@
 #include "game/game_loop.h"
 #include "game/title.h"
 #include "graphics/graphics.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/input.h"
 #include "tests/game/game_test_support.h"
 

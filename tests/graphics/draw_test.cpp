@@ -12,7 +12,7 @@
 #include "graphics/canvas.h"
 #include "graphics/draw.h"
 #include "graphics/font.h"
-#include "graphics/gl_canvas_driver.h"
+#include "graphics/opengl/gl_canvas_driver.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/image_font.h"

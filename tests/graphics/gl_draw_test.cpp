@@ -13,8 +13,8 @@
 
 #include "graphics/canvas.h"
 #include "graphics/draw.h"
-#include "graphics/gl_canvas_driver.h"
-#include "graphics/gl_image_frame.h"
+#include "graphics/opengl/gl_canvas_driver.h"
+#include "graphics/opengl/gl_image_frame.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/image_font.h"

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "graphics/canvas.h"
-#include "graphics/gl_canvas_driver.h"
-#include "graphics/gl_graphics.h"
+#include "graphics/opengl/gl_canvas_driver.h"
+#include "graphics/sdl/sdl_window.h"
 #include "graphics/graphics.h"
 #include "system/clock.h"
 #include "system/input.h"

@@ -8,11 +8,11 @@
 
 #include "graphics/canvas.h"
 #include "graphics/draw.h"
-#include "graphics/gl_canvas_driver.h"
+#include "graphics/opengl/gl_canvas_driver.h"
 #include "graphics/image.h"
 #include "graphics/image_font.h"
 #include "graphics/pixmap.h"
-#include "graphics/recording_canvas_driver.h"
+#include "graphics/recording/recording_canvas_driver.h"
 #include "system/clock.h"
 #include "system/input.h"
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "graphics/gl_texture.h"
+#include "graphics/texture_layout.h"
 #include "graphics/graphics.h"
 #include "graphics/image.h"
 #include "graphics/pixmap.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "input_fake_driver.h"
-#include "system/sdl_system_driver_private.h"
+#include "system/sdl/sdl_system_driver_private.h"
 
 namespace {
 constexpr uint32_t kWindow = 7;
@@ -86,8 +86,12 @@ TEST_F(Translation, LettersDigitsAndCommonKeysUseVirtualKeyCodes) {
   EXPECT_EQ(KeyCode(SDL_SCANCODE_S, SDLK_s), 83);
   EXPECT_EQ(KeyCode(SDL_SCANCODE_D, SDLK_d), 68);
   EXPECT_EQ(KeyCode(SDL_SCANCODE_Z, SDLK_z), 90);
-  // A French layout: the key in the Q position types A and reads as A.
-  EXPECT_EQ(KeyCode(SDL_SCANCODE_Q, SDLK_a), 65);
+  // A French layout: the letters follow it, but the walking keys keep their
+  // places (Z walks up, W and A in the Z and Q places do not walk).
+  EXPECT_EQ(KeyCode(SDL_SCANCODE_Q, SDLK_a), 81);
+  EXPECT_EQ(KeyCode(SDL_SCANCODE_W, SDLK_z), 87);
+  EXPECT_EQ(KeyCode(SDL_SCANCODE_Z, SDLK_w), 90);
+  EXPECT_EQ(KeyCode(SDL_SCANCODE_A, SDLK_q), 65);
   // A non-Latin layout falls back to the key's position.
   EXPECT_EQ(KeyCode(SDL_SCANCODE_Q, 0x439), 81);
   EXPECT_EQ(KeyCode(SDL_SCANCODE_1, SDLK_1), 49);
@@ -168,6 +172,12 @@ TEST_F(Translation, RepeatKeyUpAndControlCharacters) {
   EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE, 0, true)),
             (V{"KeyRepeat 8 m0 (0,0)", "KeyChar 8 m0 (0,0)"}));
   EXPECT_EQ(Run(Key(SDL_KEYUP, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE)), V{"KeyUp 27 m0 (0,0)"});
+  // A key goes up as it went down, though the layout or Num Lock changed.
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_Y, SDLK_y)), V{"KeyDown 89 m0 (0,0)"});
+  EXPECT_EQ(Run(Key(SDL_KEYUP, SDL_SCANCODE_Y, SDLK_z)), V{"KeyUp 89 m0 (0,0)"});
+  EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_KP_8, SDLK_KP_8, KMOD_NUM)), V{"KeyDown 104 m0 (0,0)"});
+  EXPECT_EQ(Run(Key(SDL_KEYUP, SDL_SCANCODE_KP_8, SDLK_KP_8)), V{"KeyUp 104 m0 (0,0)"});
+  EXPECT_EQ(Run(Key(SDL_KEYUP, SDL_SCANCODE_KP_8, SDLK_KP_8)), V{"KeyUp 38 m0 (0,0)"});
   // A key without a virtual-key code produces nothing.
   EXPECT_EQ(Run(Key(SDL_KEYDOWN, SDL_SCANCODE_INTERNATIONAL3, SDLK_UNKNOWN)), V{});
 }

@@ -1,0 +1,25 @@
+// The window level on Linux and Windows (see sdl_window_platform.h): real
+// windows on a display, each context its own, and SDL's swap interval.
+#include "graphics/sdl/sdl_window_platform.h"
+
+bool WindowPlatformCanShow() {
+  // No display to open a window on (and no driver asked for by name): say
+  // so at once rather than let SDL probe every backend, some of which print
+  // their own complaints.
+  return SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY") || SDL_getenv("SDL_VIDEODRIVER");
+}
+
+void WindowPlatformDeleteContext(SDL_GLContext context) { SDL_GL_DeleteContext(context); }
+
+bool WindowPlatformSetSwapInterval(int interval) {
+  return SDL_GL_SetSwapInterval(interval) == 0 && SDL_GL_GetSwapInterval() == interval;
+}
+
+void WindowPlatformPresented(int) {}
+
+int WindowPlatformRefreshRate(SDL_Window* window) {
+  const int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
+  SDL_DisplayMode mode;
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}

@@ -1,0 +1,23 @@
+// What the window level (sdl_window.cpp) does differently on the desktop
+// (graphics/native/) and in the browser (graphics/web/), where the page has
+// one canvas with one WebGL context and a frame is shown only once the game
+// hands the thread back to the page. Each platform builds one of the two.
+#pragma once
+
+#include <SDL.h>
+
+// Before SDL's video starts: false when there is nothing to show a window on.
+bool WindowPlatformCanShow();
+
+// Ends a context when its window is closed.
+void WindowPlatformDeleteContext(SDL_GLContext context);
+
+// Asks for a swap interval (0 or 1); whether the system took it.
+bool WindowPlatformSetSwapInterval(int interval);
+
+// After the buffers of a window were swapped with that interval.
+void WindowPlatformPresented(int interval);
+
+// The refresh rate of the display showing the window (none: the first
+// display); 0 when it is unknown.
+int WindowPlatformRefreshRate(SDL_Window* window);
