@@ -55,7 +55,7 @@ set(web_waits
   # waiting for the browser's next animation frame, or after a delay.
   "OpenGraphics(*)" "SetGraphics(*)" "TGLES2CanvasDriver::SetGraphics(*)" "TCanvasGraphics::MakeCurrent()"
   "Flip(int)" "TGLES2CanvasDriver::Flip(int)" "GLPacedFlip(int)" "TGLGraphicsDriver::Flip(int)"
-  "WebPresentFrame(bool)" "Delay(int)")
+  "WindowPlatformPresented(int)" "WebPresentFrame(bool)" "Delay(int)")
 list(JOIN web_waits "\n" web_waits)
 set(web_asyncify_only ${CMAKE_BINARY_DIR}/web-asyncify-only.txt)
 file(WRITE ${web_asyncify_only}.new "${web_waits}\n")
