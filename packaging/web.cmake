@@ -37,16 +37,46 @@ set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${web_data_stamp})
 set(web_library_funcs ${CMAKE_BINARY_DIR}/web-library-funcs.json)
 file(WRITE ${web_library_funcs} "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
 
+# The game's own loops run unchanged: a delay or a presented frame hands the
+# thread back to the browser and picks up where it left off (asyncify). Only
+# the functions that can be on the stack then are instrumented for it, which
+# takes a quarter off the wasm and the cost off everything else (decoding,
+# drawing, the mixer): left to itself asyncify would instrument every
+# function that may call through a pointer or throw. The names are the
+# wasm's (demangled, with parameters); one that the optimiser inlined away
+# only draws a warning at link time. The browser test plays every path here;
+# a build with -sASSERTIONS=1 stops at once on a pause through a function
+# missing from the list.
+set(web_waits
+  # The program's entry, and the trampolines exceptions call through (one
+  # of them merged under the name "call").
+  main call "dynCall_*"
+  # The game's loops, down to the frame they present.
+  "GloomfallMain()" "StartUp()" "TitleLoop()" "TitleIteration()" "PlayGame()" "GameFrame()"
+  # Opening graphics presents two cleared frames; a frame is presented by
+  # waiting for the browser's next animation frame, or after a delay.
+  "OpenGraphics(*)" "SetGraphics(*)" "TGLES2CanvasDriver::SetGraphics(*)" "TCanvasGraphics::MakeCurrent()"
+  "Flip(int)" "TGLES2CanvasDriver::Flip(int)" "GLPacedFlip(int)" "TGLGraphicsDriver::Flip(int)"
+  "WindowPlatformPresented(int)" "WebPresentFrame(bool)" "Delay(int)")
+list(JOIN web_waits "\n" web_waits)
+set(web_asyncify_only ${CMAKE_BINARY_DIR}/web-asyncify-only.txt)
+file(WRITE ${web_asyncify_only}.new "${web_waits}\n")
+configure_file(${web_asyncify_only}.new ${web_asyncify_only} COPYONLY)  # touched only when it changes
+set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${web_asyncify_only})
+
 target_link_options(gloomfall PRIVATE
-  # The game's own loops run unchanged: a delay or a presented frame hands
-  # the thread back to the browser and picks up where it left off.
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_ONLY=@${web_asyncify_only}
   # A factory the page calls once per play, so "Play again" starts afresh;
   # the page starts the game when the player clicks, and learns its exit.
   -sMODULARIZE=1 -sEXPORT_NAME=createGloomfall -sINVOKE_RUN=0 -sEXIT_RUNTIME=1
   "-sEXPORTED_RUNTIME_METHODS=[callMain]"
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1
+  # Less JavaScript, and less to do at start-up: the renderer uses no WebGL
+  # extension, and the page passes the module only these settings.
+  -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sGL_EMULATE_GLES_VERSION_STRING_FORMAT=0
+  -sGL_EXTENSIONS_IN_PREFIXED_FORMAT=0 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0 -sTEXTDECODER=2
+  "-sINCOMING_MODULE_JS_API=[canvas,getPreloadedPackage,instantiateWasm,print,printErr,onExit,onAbort,preRun,locateFile,monitorRunDependencies]"
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_funcs}
   "--preload-file=${web_data}@/"
   # The game's one pause (page hidden, phone upright), in the module before it starts.
@@ -60,12 +90,16 @@ set(manifest ${CMAKE_SOURCE_DIR}/packaging/web/gloomfall.webmanifest)
 set(app_icons ${data}/gloomfall-192.png ${data}/gloomfall-512.png)
 set(files index.html gloomfall.js gloomfall.wasm gloomfall.data gloomfall.png
           gloomfall.webmanifest gloomfall-192.png gloomfall-512.png licenses)
+# emscripten without Closure Compiler leaves the glue's local names whole:
+# terser shortens them and drops what is never used (two fifths of the file).
+find_program(TERSER terser REQUIRED)
 add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${folder} ${zip}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}/licenses
   COMMAND ${CMAKE_COMMAND} -E copy ${page} ${data}/gloomfall.png ${manifest} ${app_icons}
-          $<TARGET_FILE_DIR:gloomfall>/gloomfall.js $<TARGET_FILE_DIR:gloomfall>/gloomfall.wasm
-          $<TARGET_FILE_DIR:gloomfall>/gloomfall.data ${folder}
+          $<TARGET_FILE_DIR:gloomfall>/gloomfall.wasm $<TARGET_FILE_DIR:gloomfall>/gloomfall.data ${folder}
+  COMMAND env ${GLOOMFALL_WEB_ENV} ${TERSER} $<TARGET_FILE_DIR:gloomfall>/gloomfall.js --compress --mangle
+          -o ${folder}/gloomfall.js
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${GLOOMFALL_WEB_DEPS}/licenses ${folder}/licenses
   COMMAND ${CMAKE_COMMAND} -E copy ${data}/VeraMono-COPYRIGHT.txt ${folder}/licenses/VeraMono.txt
   COMMAND ${CMAKE_COMMAND} -E chdir ${folder} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${files}

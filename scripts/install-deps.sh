@@ -29,9 +29,10 @@ PACKAGES=(
   # reading the Windows zip's listing in its test
   unzip
   # the browser build: Debian's emscripten (it builds the libraries above from
-  # the same source packages), the zip, and headless Chromium driven over the
-  # DevTools protocol to test it, its screenshots read with PIL
-  emscripten zip chromium python3-websocket python3-pil
+  # the same source packages), terser to shrink its JavaScript, the zip, and
+  # headless Chromium driven over the DevTools protocol to test it, its
+  # screenshots read with PIL
+  emscripten terser zip chromium python3-websocket python3-pil
 )
 
 missing=()

@@ -17,8 +17,15 @@ int g_seen = 0;
 double g_last_frame = -1.0;
 }  // namespace
 
+// The page learns when the game's first frame is on its way to the screen
+// (Module.onFirstFrame), to take its progress bar away just then.
 // clang-format off
 EM_ASYNC_JS(double, WebNextAnimationFrame, (), {
+  var first = Module["onFirstFrame"];
+  if (first) {
+    Module["onFirstFrame"] = null;
+    first();
+  }
   await Module.gloomfallPause.playing();
   return await new Promise(function(resolve) { requestAnimationFrame(resolve); });
 });
