@@ -21,3 +21,7 @@ void WindowPlatformPresented(int interval);
 // The refresh rate of the display showing the window (none: the first
 // display); 0 when it is unknown.
 int WindowPlatformRefreshRate(SDL_Window* window);
+
+// How many times the contexts were lost and given back, empty (a browser
+// may take its WebGL context away for a while); 0 where that never happens.
+int WindowPlatformContextRestores();

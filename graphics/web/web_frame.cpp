@@ -10,6 +10,8 @@
 #include <array>
 #include <cmath>
 
+#include "system/web/web_pause.h"
+
 namespace {
 constexpr int kIntervals = 15;
 std::array<double, kIntervals> g_intervals{};
@@ -26,11 +28,24 @@ EM_ASYNC_JS(double, WebNextAnimationFrame, (), {
     Module["onFirstFrame"] = null;
     first();
   }
-  return await new Promise(function(resolve) { requestAnimationFrame(resolve); });
+  // While the browser has the WebGL context, the game waits where it is:
+  // no frame, drawn into nothing, moves its world on.
+  var pause = Module.gloomfallPause;
+  return await new Promise(function(resolve) {
+    function frame(time) {
+      if (pause.lost) {
+        pause.whenBack(function() { requestAnimationFrame(frame); });
+      } else {
+        resolve(time);
+      }
+    }
+    requestAnimationFrame(frame);
+  });
 });
 // clang-format on
 
 void WebPresentFrame(bool sync) {
+  WebFollowPause();
   if (!sync) {
     emscripten_sleep(0);
     return;

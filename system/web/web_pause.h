@@ -1,0 +1,23 @@
+// The game's pause in the browser. The game stops while the page is hidden
+// (the browser gives a hidden page no frames) and while the browser has
+// taken the page's WebGL context away (phones do it to tabs in the
+// background, desktops after a GPU reset): its clock stops (web_clock.cpp),
+// its sound is suspended (audio/web) and, until the context is back, its
+// next frame waits for it (graphics/web). So the game goes on where it was,
+// in step with its music. The state is kept on the module for the
+// JavaScript of those files, as Module.gloomfallPause:
+//   hidden, lost    why the game is paused, if it is
+//   since, away     when the pause began (performance.now(), -1 while the
+//                   game plays) and how long the earlier pauses lasted, in ms
+//   restores        how many times the context has come back
+//   onChange(f)     calls f(paused) after every change
+//   whenBack(f)     calls f() once the context is there (at once if it is)
+// A platform file of the browser build.
+#pragma once
+
+// Follows the page from now on (later calls do nothing), until the program
+// ends.
+void WebFollowPause();
+
+// How many times the browser has given back a context it had taken away.
+int WebContextRestores();
