@@ -73,16 +73,16 @@ const std::shared_ptr<TGraphicsDriver>& Driver() {
   return g_driver;
 }
 
+void ClearSettings() { g_width = g_height = g_depth = g_hertz = g_flags = 0; }
+
+void EndGraphicsAtExit() { EndGraphics(); }
+}  // namespace
+
 void AdvanceGraphicsSeq() {
   // Unsigned, so the wrap from the largest value is defined; 0 is skipped.
   GraphicsSeq = static_cast<int>(static_cast<unsigned>(GraphicsSeq) + 1u);
   if (GraphicsSeq == 0) GraphicsSeq = 1;
 }
-
-void ClearSettings() { g_width = g_height = g_depth = g_hertz = g_flags = 0; }
-
-void EndGraphicsAtExit() { EndGraphics(); }
-}  // namespace
 
 std::string TGraphicsMode::ToString() const {
   return std::to_string(width) + "," + std::to_string(height) + "," + std::to_string(depth) + " " +

@@ -61,6 +61,10 @@ class TGraphicsDriver : public std::enable_shared_from_this<TGraphicsDriver> {
 // OpenGraphics and EndGraphics and never becomes 0, so a texture made under a
 // different (or zero) number is stale.
 extern int GraphicsSeq;
+// Starts a new graphics generation: a driver whose textures were lost with
+// its context calls it, and every image makes its textures again when next
+// drawn.
+void AdvanceGraphicsSeq();
 
 // Hook chain run with no data at the start of every Flip.
 extern int FlipHook;

@@ -78,10 +78,7 @@ target_link_options(gloomfall PRIVATE
   -sGL_EXTENSIONS_IN_PREFIXED_FORMAT=0 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0 -sTEXTDECODER=2
   "-sINCOMING_MODULE_JS_API=[canvas,getPreloadedPackage,instantiateWasm,print,printErr,onExit,onAbort,preRun,locateFile,monitorRunDependencies]"
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_funcs}
-  "--preload-file=${web_data}@/"
-  # The game's one pause (page hidden, phone upright), in the module before it starts.
-  "--pre-js=${CMAKE_SOURCE_DIR}/system/web/web_pause.js")
-set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/system/web/web_pause.js)
+  "--preload-file=${web_data}@/")
 
 set(folder ${CMAKE_BINARY_DIR}/gloomfall)
 set(zip ${CMAKE_BINARY_DIR}/gloomfall-${PROJECT_VERSION}-web.zip)

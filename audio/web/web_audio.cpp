@@ -1,25 +1,30 @@
 // Sound in the browser (see web_audio.h). SDL keeps its audio context on
-// the module; suspending it while the game is paused (web_pause.js) stops the
-// mixer's callbacks too, so the music picks up exactly where the game does.
+// the module; suspending it stops the mixer's callbacks too, so the music
+// picks up exactly where the game does when the pause (web_pause.h) ends.
 #include "audio/web/web_audio.h"
 
 #include <emscripten.h>
 
 #include "audio/sdl/sdl_audio_device.h"
+#include "system/web/web_pause.h"
 
 // clang-format off
 EM_JS(void, SuspendAudioContextWhilePaused, (), {
-  if (Module.gloomfallSoundFollowsPause) return;
-  Module.gloomfallSoundFollowsPause = true;
-  Module.gloomfallPause.listen(function(paused) {
-    var context = Module.SDL2 && Module.SDL2.audioContext;
-    if (!context) return;
-    if (paused) {
-      context.suspend();
-    } else {
-      context.resume();
-    }
+  var context = Module.SDL2 && Module.SDL2.audioContext;
+  if (!context || context.gloomfallFollowsPause) return;
+  context.gloomfallFollowsPause = true;
+  var pause = Module.gloomfallPause;
+  function quiet() {}
+  pause.onChange(function(paused) {
+    if (context.state === "closed") return;
+    (paused ? context.suspend() : context.resume()).catch(quiet);
   });
+  // SDL lets the player's first key or click start the sound (the browser
+  // allows it only then), whether or not the game is paused.
+  context.addEventListener("statechange", function() {
+    if (context.state === "running" && pause.since >= 0) context.suspend().catch(quiet);
+  });
+  if (pause.since >= 0) context.suspend().catch(quiet);
 });
 // clang-format on
 
@@ -29,6 +34,7 @@ class webaudiodevice : public sdlaudiodevice {
  public:
   bool open(mixer& m) override {
     if (!sdlaudiodevice::open(m)) return false;
+    WebFollowPause();
     SuspendAudioContextWhilePaused();
     return true;
   }

@@ -1,6 +1,7 @@
 // Sound in the browser: SDL plays through the page's Web Audio context,
-// which pauses with the game (while the page is hidden, for one) and resumes
-// with it, as the game's clock and frames do. A platform file of the browser build.
+// which pauses while the game is paused (the page hidden, or its WebGL
+// context taken away: system/web/web_pause.h) and resumes with it, as the
+// game's clock and frames do. A platform file of the browser build.
 #pragma once
 
 #include <memory>

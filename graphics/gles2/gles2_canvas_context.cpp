@@ -161,9 +161,27 @@ bool MakeSharedObjects() {
   return true;
 }
 
+// A context given back empty after a loss (a browser may take WebGL away
+// for a while): what the driver made in it before is gone, not to be
+// deleted, and is made again on demand; the images make their textures
+// again through a new graphics generation.
+bool ForgetLostObjects() {
+  TGLES2CanvasState& st = g_es2;
+  const int restores = GLContextRestores();
+  if (restores == st.restores) return false;
+  st.restores = restores;
+  ++st.generation;
+  st.programs[0] = st.programs[1] = 0;
+  st.buffer = st.white_texture = st.scratch_texture = 0;
+  st.max_texture_size = 0;
+  AdvanceGraphicsSeq();
+  return true;
+}
+
 // A freshly current ES context in the state the driver assumes.
 void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
   TGLES2CanvasState& st = g_es2;
+  ForgetLostObjects();
   st.ready = MakeSharedObjects();
   if (!st.ready) return;
   int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
@@ -336,6 +354,17 @@ void TGLES2CanvasDriver::SetGraphics(const std::shared_ptr<TGraphics>& g) {
 void TGLES2CanvasDriver::Flip(int sync) {
   GLES2Flush();
   GLPacedFlip(sync);
+  // The frame may have waited for a lost context to come back: the current
+  // graphics then get their objects and their state again, and go on.
+  if (GLContextRestores() != g_es2.restores) {
+    const std::shared_ptr<TCanvasGraphics>& canvas = TCanvasGraphics::Current();
+    if (!canvas) {
+      ForgetLostObjects();
+      return;
+    }
+    ResetContext(canvas);
+    canvas->Validate();
+  }
 }
 
 void TGLES2CanvasDriver::Cls() {

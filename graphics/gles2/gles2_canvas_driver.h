@@ -98,6 +98,10 @@ struct TGLES2CanvasState {
   uint32_t buffer = 0, white_texture = 0, scratch_texture = 0;
   int max_texture_size = 0;
   uint64_t draw_calls = 0;  // draw calls sent, for the benchmarks
+  // The window level's count of lost and restored contexts when the objects
+  // above were made, and how many times they have been made again since.
+  int restores = 0;
+  int generation = 0;
 };
 extern TGLES2CanvasState g_es2;
 

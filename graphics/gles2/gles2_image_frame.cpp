@@ -55,11 +55,13 @@ std::shared_ptr<TGLES2ImageFrame> TGLES2ImageFrame::CreateFromPixmap(
   frame->u1 = layout.u1;
   frame->v1 = layout.v1;
   frame->seq = GraphicsSeq;
+  frame->generation = g_es2.generation;
   return frame;
 }
 
 TGLES2ImageFrame::~TGLES2ImageFrame() {
-  if (seq == 0) return;
+  // A texture of a lost context went with it.
+  if (seq == 0 || generation != g_es2.generation) return;
   // Draws still waiting for this texture go out first.
   GLES2Forget(name);
   const GLuint tex = name;

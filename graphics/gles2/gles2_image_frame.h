@@ -25,6 +25,7 @@ class TGLES2ImageFrame : public TImageFrame {
   float u1 = 0.0f, v1 = 0.0f;  // the picture's far corner in the texture
   uint32_t name = 0;           // GL texture name
   int seq = 0;                 // GraphicsSeq when the frame was made
+  int generation = 0;          // the driver's objects' generation then (a lost context ends one)
 };
 
 // Adds a quad's two triangles, (x0, y0)-(x1, y1) with texture corners

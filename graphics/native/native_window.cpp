@@ -17,6 +17,8 @@ bool WindowPlatformSetSwapInterval(int interval) {
 
 void WindowPlatformPresented(int) {}
 
+int WindowPlatformContextRestores() { return 0; }
+
 int WindowPlatformRefreshRate(SDL_Window* window) {
   const int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
   SDL_DisplayMode mode;

@@ -500,4 +500,6 @@ void GLPacedFlip(int sync) {
 
 bool GLFlipPaced() { return g_pacer.paced; }
 
+int GLContextRestores() { return WindowPlatformContextRestores(); }
+
 void SetRefreshRateSource(int (*source)()) { g_refresh_source = source; }

@@ -62,6 +62,12 @@ class TGLGraphicsDriver : public TGraphicsDriver {
 // Swaps the current window's buffers, pacing Flip(1) as TFlipPacer says.
 void GLPacedFlip(int sync);
 
+// How many times the contexts were lost and given back (a browser may take
+// its WebGL context away for a while): every GL object made before is gone,
+// and a 2D driver that sees this change makes what it needs again. Always 0
+// on the desktop.
+int GLContextRestores();
+
 // Whether Flip(1) paces frames on the millisecond clock on this display.
 bool GLFlipPaced();
 

@@ -29,3 +29,6 @@ int WindowPlatformRefreshRate(SDL_Window* window);
 // page sizes it to the screen).
 bool WindowPlatformFrameArea(SDL_Window* window, bool full_screen, int& drawable_w, int& drawable_h,
                              int& window_w, int& window_h);
+// How many times the contexts were lost and given back, empty (a browser
+// may take its WebGL context away for a while); 0 where that never happens.
+int WindowPlatformContextRestores();

@@ -10,6 +10,8 @@
 #include <array>
 #include <cmath>
 
+#include "system/web/web_pause.h"
+
 namespace {
 constexpr int kIntervals = 15;
 std::array<double, kIntervals> g_intervals{};
@@ -26,20 +28,27 @@ EM_ASYNC_JS(double, WebNextAnimationFrame, (), {
     Module["onFirstFrame"] = null;
     first();
   }
-  await Module.gloomfallPause.playing();
-  return await new Promise(function(resolve) { requestAnimationFrame(resolve); });
+  // While the browser has the WebGL context, or the page holds the pause,
+  // the game waits where it is: no frame, drawn into nothing, moves its
+  // world on.
+  var pause = Module.gloomfallPause;
+  return await new Promise(function(resolve) {
+    function frame(time) {
+      if (pause.stopped()) {
+        pause.whenBack(function() { requestAnimationFrame(frame); });
+      } else {
+        resolve(time);
+      }
+    }
+    requestAnimationFrame(frame);
+  });
 });
-EM_JS(int, WebPaused, (), { return Module.gloomfallPause.paused() ? 1 : 0; });
-EM_ASYNC_JS(void, WebWhilePaused, (), { await Module.gloomfallPause.playing(); });
 // clang-format on
 
 void WebPresentFrame(bool sync) {
+  WebFollowPause();
   if (!sync) {
-    if (WebPaused()) {
-      WebWhilePaused();
-    } else {
-      emscripten_sleep(0);
-    }
+    emscripten_sleep(0);
     return;
   }
   double now = WebNextAnimationFrame();

@@ -1,8 +1,10 @@
 // The window level in the browser (see sdl_window_platform.h): the page's
 // canvas is always there, its one WebGL context stands for every context the
-// window level makes, and the browser's animation frames are the vertical
-// sync (web_frame.h). The page sizes the canvas to the screen; the frame is
-// drawn letterboxed in it, and the page draws the touch controls over it.
+// window level makes, the browser's animation frames are the vertical sync
+// (web_frame.h), and the browser may take the context away and give it back
+// empty (system/web/web_pause.h). The page sizes the canvas to the screen;
+// the frame is drawn letterboxed in it, and the page draws the touch
+// controls over it.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -11,8 +13,10 @@
 #include "graphics/sdl/sdl_window_platform.h"
 #include "graphics/web/web_frame.h"
 #include "system/touch_view.h"
+#include "system/web/web_pause.h"
 
 namespace {
+int g_restores = 0;
 // Hands the touch controls to the page (Module.showTouchControls), as
 // fractions of the canvas: bit 1 the move stick held, 2 the aim stick, 4 touch
 // used, 8 a game on; then each stick's anchor and finger, the stick's radius
@@ -47,6 +51,18 @@ void ShowTouchControls() {
 }
 }  // namespace
 
+// Emscripten's GL library keeps every object the game made in its tables,
+// under names it never gives out again (it only counts up). A context given
+// back after a loss has none of them: they are dropped from the tables
+// (deleting one in the new context would only draw a warning), and the
+// renderer makes what it needs again.
+// clang-format off
+EM_JS(void, WebForgetLostGLObjects, (), {
+  [GL.buffers, GL.programs, GL.shaders, GL.textures, GL.framebuffers, GL.renderbuffers].forEach(
+    function(table) { if (table) table.fill(null); });
+});
+// clang-format on
+
 bool WindowPlatformCanShow() {
   // Frames are presented by WebPresentFrame, not by SDL's own yield in
   // every buffer swap.
@@ -65,6 +81,15 @@ void WindowPlatformPresented(int interval) {
 }
 
 int WindowPlatformRefreshRate(SDL_Window*) { return WebDisplayRefreshRate(); }
+
+int WindowPlatformContextRestores() {
+  const int restores = WebContextRestores();
+  if (restores != g_restores) {
+    g_restores = restores;
+    WebForgetLostGLObjects();
+  }
+  return restores;
+}
 
 // SDL keeps the window at the game's size and gives pointer and finger
 // positions in it, scaled from the canvas's size on the page; the drawable is

@@ -5,7 +5,7 @@ the Linux build's title on the test's X server. Then the same folder without
 its data file.
   web_e2e_test.py <web-build-dir> <linux-game> <data-dir> <out-dir>
 """
-import base64, http.server, io, json, os, shutil, subprocess, sys, threading, time, urllib.parse, urllib.request
+import base64, io, json, os, shutil, subprocess, sys, time, urllib.parse, urllib.request
 import websocket
 from PIL import Image
 
@@ -52,8 +52,9 @@ def white(r, g, b):
     return r > 235 and g > 235 and b > 235
 
 
-def difference(a, b):
-    return sum(a[i:i + 3] != b[i:i + 3] for i in range(0, len(a), 3)) / (len(a) // 3)
+def difference(a, b, tolerance=0):
+    return sum(max(abs(a[i] - b[i]), abs(a[i + 1] - b[i + 1]), abs(a[i + 2] - b[i + 2])) > tolerance
+               for i in range(0, len(a), 3)) / (len(a) // 3)
 
 
 def compare_titles(web_title, linux_title):
@@ -141,6 +142,11 @@ class Page:
 # And a count of the animation frames asked for, and no gamepad until one is
 # plugged in.
 PROBES = """navigator.getGamepads = () => window.pad ? [window.pad] : [];
+window.compiled = [];
+for (const name of ["compile", "compileStreaming"]) {
+  const compile = WebAssembly[name];
+  WebAssembly[name] = (...args) => { compiled.push(name); return compile.apply(WebAssembly, args); };
+}
 window.animationFrames = 0;
 const askFrame = requestAnimationFrame;
 window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
@@ -173,10 +179,13 @@ def main():
     os.symlink(os.path.join(web, "gloomfall"), os.path.join(site, "game"))
     for name in set(os.listdir(os.path.join(web, "gloomfall"))) - {"gloomfall.data"}:
         os.symlink(os.path.join(web, "gloomfall", name), os.path.join(site, "nodata", name))
-    quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *a: None})
-    server = http.server.ThreadingHTTPServer((LOOPBACK, 0), lambda *a: quiet(*a, directory=site))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    base = on_this_machine(server.server_port)
+    # Served as the README says, which must tell browsers what the wasm is.
+    server = subprocess.Popen([sys.executable, "-m", "http.server", "--bind", LOOPBACK, "--directory", site, "0"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                              env=dict(os.environ, PYTHONUNBUFFERED="1"))
+    base = on_this_machine(server.stdout.readline().split(" port ")[1].split()[0])
+    wasm = urllib.request.build_opener(urllib.request.ProxyHandler({})).open(base + "/game/gloomfall.wasm")
+    check(wasm.headers["Content-Type"] == "application/wasm", "the wasm is served as " + wasm.headers["Content-Type"])
 
     linux, linux_s = linux_title()
     profile = os.path.join(out, "chromium-profile")
@@ -205,9 +214,30 @@ def main():
     finally:
         chromium.terminate()
         chromium.wait(10)
-        server.shutdown()
+        server.terminate()
+        server.wait(10)
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0
+
+
+LOSE = "(window.lose = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context'))" \
+       ".loseContext()"
+SAYS = "[document.getElementById('message').textContent, document.getElementById('overlay').hidden, " \
+       "document.getElementById('play').hidden, document.getElementById('play').textContent]"
+
+
+def lost_and_back(page, where):
+    """The browser takes the WebGL context away and gives it back: the game
+    waits, silent, under the page's word, then is drawn again."""
+    page.js(LOSE)
+    check(wait_for(lambda: "paused until they are back" in page.js(SAYS)[0], 5), where + ": the page says it is paused")
+    frames = page.js("animationFrames")
+    time.sleep(0.6)
+    check([page.js("animationFrames") - frames, page.js("peakOfLast(300)")] == [0, 0], where + ": no frame, no sound")
+    page.js("lose.restoreContext()")
+    check(wait_for(lambda: page.js(SAYS)[1], 5), where + ": back, the page steps aside")
+    time.sleep(0.2)
+    return page.shot()
 
 
 def play(page, base, linux, linux_s):
@@ -217,10 +247,12 @@ def play(page, base, linux, linux_s):
     title_s = time.time() - t0
     print(f"navigation to the first title frame {title_s:.2f} s; Linux start-up to its title {linux_s:.2f} s")
     check(page.js("document.activeElement.id") == "canvas", "the keyboard goes to the game from the start")
+    check(page.js("compiled") == ["compileStreaming"], "compiled while downloading: " + str(page.js("compiled")))
     time.sleep(0.3)
     title = page.shot()
     compare_titles(title, linux)
     check(page.js("peakOfLast(300)") == 0, "the title is silent")
+    compare_titles(lost_and_back(page, "the title"), linux)
 
     # What the page let the browser do with the game's keys and buttons.
     page.js("addEventListener('keydown', e => window.spaceKept = e.defaultPrevented);"
@@ -242,6 +274,14 @@ def play(page, base, linux, linux_s):
     check(frames >= 2, f"frames come from the browser's animation frames: {frames} a second")
     check(count(a, 610, 0, 800, 95, white) > 150 and count(title, 610, 0, 800, 95, white) < 20, "the HUD")
     check(page.js("[window.spaceKept, window.menuKept]") == [True, True], "Space and the right button stay the game's")
+    a = page.shot()
+    b = lost_and_back(page, "a game")
+    # The same game, its HUD as it was, and a picture on the canvas (a black
+    # one would differ everywhere; the world itself moves from frame to frame).
+    hud, n = [count(x, 610, 0, 800, 95, white) for x in (a, b)], difference(a, b, 32)
+    check(hud[0] > 150 and abs(hud[1] - hud[0]) <= hud[0] // 7 and n < 0.9,
+          f"the game drawn again (HUD {hud[1]} vs {hud[0]} white, {n:.0%} of pixels differ)")
+    check(page.js("peakOfLast(300)") > 500 / 32768, "its music again")
 
     page.key("keyDown", "Escape", "Escape", 27)
     time.sleep(0.2)
@@ -271,6 +311,12 @@ def play(page, base, linux, linux_s):
         page.js(f"press({button}, false)")
         check(wait_for(lambda: (count(page.shot(), 610, 0, 800, 95, white) > 150) == hud, 5),
               "the gamepad's " + ("Start starts a game" if hud else "Back leaves it"))
+    page.js(LOSE)
+    check(wait_for(lambda: page.js(SAYS) == ["The game's graphics have not come back.\nReloading the page starts the "
+                                             "game again.", False, False, "Reload"], 12), "not back in 10 s: Reload")
+    page.click("#play")
+    check(wait_for(lambda: page.js("typeof lose") == "undefined", 10)
+          and wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "Reload: the title")
     errors = page.errors()
     check(not errors, "no JavaScript error: " + json.dumps(errors)[:2000])
 
