@@ -328,7 +328,6 @@ def phone(page, base):
     page("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
     page("Page.navigate", url=base + "/game/index.html")
     frame = lambda save=None: page.shot(162, 0, 520, 390, save)  # noqa: E731
-    light = lambda r, g, b: min(r, g, b) > 200  # noqa: E731
 
     def touch(kind, *fingers):  # (id, frame x, frame y)
         page("Input.dispatchTouchEvent", type=kind,
@@ -340,8 +339,7 @@ def phone(page, base):
             px = frame()
             light = [(x, y) for y in range(max(110, near[1] - 40), min(600, near[1] + 40))
                      for x in range(max(0, near[0] - 40), min(800, near[0] + 40))
-                     if min(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3]) > 200 and
-                     max(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3]) - min(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3]) < 30]
+                     if (lambda p: min(p) > 200 and max(p) - min(p) < 30)(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3])]
             if 10 < len(light) < 400:
                 return sorted(p[0] for p in light)[len(light) // 2], sorted(p[1] for p in light)[len(light) // 2]
         return near
@@ -373,13 +371,13 @@ def phone(page, base):
     touch("touchStart", (2, 600, 300))
     touch("touchMove", (2, 660, 300))
     shots = []
+    light = lambda r, g, b: min(r, g, b) > 200  # noqa: E731
     wait_for(lambda: shots.append((lambda px: count(px, 440, 290, 800, 310, light) - count(px, 440, 320, 800, 340,
                                                                                          light))(frame())), 3)
     loud = page.js("peakOfLast(3000)")
     check(max(shots) > 20 and loud > quiet * 1.4, f"phone: the right thumb fires: {max(shots)} shot pixels, "
           f"the sound's peak {quiet:.2f} to {loud:.2f}")
-    latency = page.js("shownAt - touchAt")
-    print(f"phone: a touch to the frame that shows it: {latency:.0f} ms")
+    print(f"phone: a touch to the frame that shows it: {page.js('shownAt - touchAt'):.0f} ms")
     touch("touchEnd")
     time.sleep(1)
     aim = crosshair((550, 300))
