@@ -67,7 +67,7 @@ set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${web_asyncify_only})
 target_link_options(gloomfall PRIVATE
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_ONLY=@${web_asyncify_only}
   # A factory the page calls once per play, so "Play again" starts afresh;
-  # the page starts the game when the player clicks, and learns its exit.
+  # the page starts the game once it has loaded, and learns its exit.
   -sMODULARIZE=1 -sEXPORT_NAME=createGloomfall -sINVOKE_RUN=0 -sEXIT_RUNTIME=1
   "-sEXPORTED_RUNTIME_METHODS=[callMain]"
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
