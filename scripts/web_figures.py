@@ -13,9 +13,10 @@ an animation frame to its asking for the next), and, when the page survives a
 lost WebGL context, the time from the restore to the first frame drawn
 again. Then the sizes of the game's files, raw and gzipped.
 """
-import base64, gzip, io, json, os, shutil, subprocess, sys, tempfile, time, urllib.request
-import websocket
-from PIL import Image
+import gzip, os, shutil, subprocess, sys, tempfile, time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from devtools_page import LOOPBACK, Page, on_this_machine, start_chromium  # noqa: E402
 
 # The animation frames the page asks for, counted from before its own
 # scripts run, when the first was asked for (the game's first frame is then
@@ -37,25 +38,15 @@ window.requestAnimationFrame = f => {
 };"""
 
 
-class Browser:
-    """Headless Chromium with one tab, in a profile of its own, over the DevTools protocol."""
+class Browser(Page):
+    """Headless Chromium with one tab, in a profile of its own."""
+
+    def __init__(self):
+        self.profile = tempfile.mkdtemp(prefix="gloomfall-figures-")
+        self.chromium, tab = start_chromium(self.profile)
+        super().__init__(tab)
 
     def __enter__(self):
-        self.profile = tempfile.mkdtemp(prefix="gloomfall-figures-")
-        self.chromium = subprocess.Popen(
-            ["chromium", "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
-             "--disable-quic", "--no-first-run", "--disable-background-networking", "--disable-component-update",
-             "--disable-sync", "--user-data-dir=" + self.profile, "--remote-debugging-port=0",
-             "--window-size=800,600", "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        port_file = os.path.join(self.profile, "DevToolsActivePort")
-        while not (os.path.exists(port_file) and open(port_file).read().count("\n")):
-            time.sleep(0.05)
-        port = open(port_file).read().split()[0]
-        local = urllib.request.build_opener(urllib.request.ProxyHandler({}))
-        tabs = json.load(local.open(f"http://127.0.0.1:{port}/json/list"))
-        self.ws = websocket.create_connection(next(t for t in tabs if t["type"] == "page")["webSocketDebuggerUrl"],
-                                              suppress_origin=True, timeout=60)
-        self.id = 0
         self("Page.enable")
         self("Runtime.enable")
         self("Emulation.setDeviceMetricsOverride", width=800, height=600, deviceScaleFactor=1, mobile=False)
@@ -67,34 +58,6 @@ class Browser:
         self.chromium.terminate()
         self.chromium.wait(10)
         shutil.rmtree(self.profile, ignore_errors=True)
-
-    def __call__(self, method, **params):
-        self.id += 1
-        self.ws.send(json.dumps({"id": self.id, "method": method, "params": params}))
-        while True:
-            message = json.loads(self.ws.recv())
-            if message.get("id") == self.id:
-                if "error" in message:
-                    raise RuntimeError(f"{method}: {message['error']}")
-                return message.get("result", {})
-
-    def js(self, expression):
-        return self("Runtime.evaluate", expression=expression, returnByValue=True,
-                    awaitPromise=True)["result"].get("value")
-
-    def shot(self):
-        png = self("Page.captureScreenshot", format="png", clip=dict(x=0, y=0, width=800, height=600, scale=1))
-        return Image.open(io.BytesIO(base64.b64decode(png["data"]))).convert("RGB").tobytes()
-
-    def click(self, selector):
-        x, y = self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
-                       f"(document.querySelector('{selector}').getBoundingClientRect())")
-        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
-            self("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
-
-    def key(self, kind, name, code, vk):
-        self("Input.dispatchKeyEvent", type=kind, key=name, code=code, windowsVirtualKeyCode=vk,
-             **({"text": name} if kind == "keyDown" and len(name) == 1 else {}))
 
 
 def title_shown(page):
@@ -178,11 +141,11 @@ def main():
     web = os.path.abspath(sys.argv[1])
     runs = int(sys.argv[2]) if len(sys.argv) > 2 and sys.argv[2].isdigit() else 3
     folder = os.path.join(web, "gloomfall")
-    server = subprocess.Popen([sys.executable, "-m", "http.server", "--bind", "127.0.0.1", "--directory", folder,
+    server = subprocess.Popen([sys.executable, "-m", "http.server", "--bind", LOOPBACK, "--directory", folder,
                                "0"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     try:
         port = server.stdout.readline().split(" port ")[1].split()[0]
-        url = f"http://127.0.0.1:{port}/index.html"
+        url = on_this_machine(port) + "/index.html"
         for n in range(runs):
             first, title, game, restore = one_run(url)
             print(f"run {n + 1}: first title frame {first[0]:.2f} s (seen), {first[1]:.2f} s (drawn); per frame, "
