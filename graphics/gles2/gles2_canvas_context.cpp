@@ -1,4 +1,4 @@
-// The OpenGL ES 2.0 2D driver's context operations: registration, wrapping
+// The OpenGL ES 2.0 2D driver's context operations: its factory, wrapping
 // ES contexts in 2D contexts, the shader and buffers every draw goes
 // through, the batch, clearing, viewports and presenting.
 #include <GLES2/gl2.h>
