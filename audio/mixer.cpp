@@ -286,6 +286,18 @@ void mixer::release_entry(int32_t index) {
   table_[0].link = index;
 }
 
+namespace {
+// Finished unless already dead; the release pairs with the mixer's acquire of
+// the status so it also sees the auto-free flag stored before.
+void MarkFinished(sound* v) {
+  int32_t status = v->status.load(std::memory_order_relaxed);
+  while (status != VOICE_DEAD &&
+         !v->status.compare_exchange_weak(status, VOICE_FINISHED, std::memory_order_release,
+                                          std::memory_order_relaxed)) {
+  }
+}
+}  // namespace
+
 void mixer::free_channel(int32_t handle) {
   if (!started_) return;
   int32_t index = index_of_valid(handle);
@@ -297,8 +309,10 @@ void mixer::free_channel(int32_t handle) {
       v->channel = 0;
       spare_.push_back(v);
     } else {
-      // Detached, it plays on to its end and is then recycled.
+      // Detached, it plays on to its end and is then recycled; a paused one
+      // has no channel left to resume it, so it ends here.
       v->autofree.store(1, std::memory_order_release);
+      if (v->status.load(std::memory_order_relaxed) & VOICE_PAUSED) MarkFinished(v);
     }
   }
   release_entry(index);
@@ -360,15 +374,6 @@ void CopyParameters(sound* to, const sound* from) {
   to->depth_target.store(from->GetDepth(1), std::memory_order_relaxed);
 }
 
-// Finished unless already dead; the release pairs with the mixer's acquire of
-// the status so it also sees the auto-free flag stored before.
-void MarkFinished(sound* v) {
-  int32_t status = v->status.load(std::memory_order_relaxed);
-  while (status != VOICE_DEAD &&
-         !v->status.compare_exchange_weak(status, VOICE_FINISHED, std::memory_order_release,
-                                          std::memory_order_relaxed)) {
-  }
-}
 }  // namespace
 
 sound* mixer::attached_or_placeholder(int32_t handle) {
@@ -565,7 +570,7 @@ void mixer::mix(int16_t* out, int frames) {
   sound* v;
   while (playqueue_.Pop(v)) {
     // Every sound starts 20 ms after its play call, however the buffers fall.
-    auto due = static_cast<int32_t>(static_cast<uint32_t>(v->queuetime) + kStartDelayMs - static_cast<uint32_t>(now));
+    int32_t due = MillisecsBetween(now, MillisecsAfter(v->queuetime, kStartDelayMs));
     if (due < 0) due = 0;
     v->startdelay = static_cast<int32_t>(static_cast<int64_t>(due) * outputrate_ / 1000);
     v->next = active_;

@@ -1,10 +1,12 @@
 // The OGG Vorbis loader: the whole first logical bitstream decoded at once to
 // 16-bit little-endian PCM, read through libvorbisfile's callback interface
 // over our own stream. Files with more than two channels are refused (the
-// sample formats hold at most two), and a stream that ends early leaves the
-// rest of the sample silent.
+// sample formats hold at most two), and a stream that ends before its
+// announced length gives the frames it held: the memory a sound takes follows
+// what it decodes to, never what it claims.
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,11 @@
 #include "audio/sample_loader.h"
 
 namespace {
+
+// Vorbis at its lowest bit rates packs about 1.4 Mbit/s of CD audio into
+// 45 kbit/s; more than this many PCM bytes per file byte is not believed up
+// front (it still decodes, the room growing as it does).
+constexpr int64_t kMostPcmPerFileByte = 32;
 
 // The callbacks run inside the C library, so no exception may leave them:
 // a stream error becomes a short read or a failed seek.
@@ -79,26 +86,39 @@ std::shared_ptr<TAudioSample> TAudioSampleLoaderOGG::LoadAudioSample(const std::
   if (length < 0 || !info || info->channels < 1 || info->channels > 2 || info->rate <= 0 || info->rate > INT_MAX) {
     return nullptr;
   }
-  int channels = info->channels;
-  if (length > INT_MAX / (2 * channels)) return nullptr;
-  auto sample = TAudioSample::Create(static_cast<int>(length), static_cast<int>(info->rate),
-                                     channels == 1 ? SF_MONO16LE : SF_STEREO16LE);
+  const int frame_bytes = 2 * info->channels;
+  const int format = info->channels == 1 ? SF_MONO16LE : SF_STEREO16LE;
+  const int rate = static_cast<int>(info->rate);
+  // The announced length is only a hint: a damaged last page can claim
+  // billions of frames the file does not hold. Room is made for the
+  // announced length only as far as a file of this size could plausibly
+  // hold it, and grows with what really decodes.
+  const int64_t announced = std::min<int64_t>(length, INT_MAX / frame_bytes);
+  const int64_t plausible = int64_t{std::max(stream->Size(), 0)} * kMostPcmPerFileByte / frame_bytes;
+  auto sample = TAudioSample::Create(static_cast<int>(std::min(announced, std::max<int64_t>(plausible, 4096))),
+                                     rate, format);
 
-  char* out = reinterpret_cast<char*>(sample->samples);
-  int missing = sample->ByteCount();
-  while (missing > 0) {
+  // Opening a chained file can leave the decoder in a later stream; the
+  // sound is the first one's.
+  if (ov_streams(&vf.file) > 1 && ov_pcm_seek(&vf.file, 0) != 0) return nullptr;
+  int64_t frames = 0;
+  while (frames < announced) {
+    if (frames == sample->length) {
+      auto grown = TAudioSample::Create(static_cast<int>(std::min(announced, frames * 2)), rate, format);
+      std::memcpy(grown->samples, sample->samples, static_cast<size_t>(frames * frame_bytes));
+      sample = grown;
+    }
     int bitstream = 0;
-    long got = ov_read(&vf.file, out, missing, 0, 2, 1, &bitstream);
+    long got = ov_read(&vf.file, reinterpret_cast<char*>(sample->samples) + frames * frame_bytes,
+                       static_cast<int>((sample->length - frames) * frame_bytes), 0, 2, 1, &bitstream);
     if (got < 0) return nullptr;
     // The end of the data, or the start of a chained stream that the first
-    // one's announced length should never have reached: stop, keep silence.
-    if (got == 0) break;
-    if (bitstream != 0) {
-      std::memset(out, 0, static_cast<size_t>(got));
-      break;
-    }
-    out += got;
-    missing -= static_cast<int>(got);
+    // one's announced length should never have reached.
+    if (got == 0 || bitstream != 0) break;
+    frames += got / frame_bytes;
   }
+  // What the file really held; a stream that ends early is shorter, not
+  // padded with the silence it claimed.
+  sample->length = static_cast<int>(frames);
   return sample;
 }

@@ -1,6 +1,7 @@
 // The RIFF WAVE loader: plain PCM only, 8 or 16 bits, mono or stereo. Chunks
-// other than "fmt " and "data" are skipped, and a "data" chunk that claims
-// more than the file holds gives only what is there.
+// other than "fmt " and "data" are skipped (with the pad byte after an odd
+// one), and a "data" chunk that claims more than the file holds gives only
+// what is there: memory follows the file's size, never its claims.
 #include <algorithm>
 
 #include "audio/sample_loader.h"
@@ -34,7 +35,10 @@ std::shared_ptr<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const std::
   int bits = stream->ReadShort();
   int format = FormatFor(bits, channels);
   if (format == SF_NONE || hertz <= 0) return nullptr;
-  if (fmtlength > 16) stream->SkipBytes(static_cast<int>(std::min<int64_t>(fmtlength - 16, Remaining(*stream))));
+  // A chunk of odd length is followed by a pad byte, so the next one starts
+  // on an even offset.
+  const int64_t fmtrest = int64_t{fmtlength} - 16 + (fmtlength & 1);
+  if (fmtrest > 0) stream->SkipBytes(static_cast<int>(std::min<int64_t>(fmtrest, Remaining(*stream))));
 
   while (!stream->Eof()) {
     std::string tag_name = stream->ReadString(4);
@@ -47,7 +51,7 @@ std::shared_ptr<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const std::
       stream->ReadBytes(sample->samples, sample->ByteCount());
       return sample;
     }
-    stream->SkipBytes(available);
+    stream->SkipBytes(static_cast<int>(std::min<int64_t>(int64_t{length} + (length & 1), Remaining(*stream))));
   }
   return nullptr;
 }

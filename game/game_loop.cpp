@@ -86,7 +86,7 @@ void GameFrame() {
   mouseXSum = static_cast<int32_t>(static_cast<uint32_t>(mouseXSum) +
                                    static_cast<uint32_t>(MouseX()));
 
-  gameTime = Millisecs() - startTime;
+  gameTime = MillisecsBetween(startTime, Millisecs());
   stage = static_cast<int32_t>(static_cast<float>(gameTime) / (beatLength * 16));
   const float phase = std::fmod(static_cast<float>(gameTime), beatLength) / beatLength * 360;
   pulse = static_cast<float>((SinDeg(phase) + 1) / 2);

@@ -95,7 +95,7 @@ bool StartUp() {
 }
 
 void TitleIteration() {
-  gameTime = Millisecs() - titleStart;
+  gameTime = MillisecsBetween(titleStart, Millisecs());
   Cls();
   if (KeyHit(32)) {
     PlayGame();

@@ -1,7 +1,10 @@
-// Flip(1) pacing: pure logic on the clock values and refresh rates it is given.
+// Flip(1) pacing: pure logic on the clock values and refresh rates it is given,
+// compared as the wrapping clock compares them.
 #include "graphics/flip_pacer.h"
 
 #include <algorithm>
+
+#include "system/clock.h"
 
 void TFlipPacer::Start(int now, int hertz) {
   paced = true;
@@ -29,7 +32,7 @@ void TFlipPacer::AfterFlip(bool interval_taken, int now, int hertz) {
   }
   if (++probe_count_ <= kProbeFrames) return;
   // kProbeFrames frame intervals, against half of what the display needs.
-  int64_t elapsed = static_cast<int64_t>(now) - probe_start_;
+  int64_t elapsed = MillisecsBetween(probe_start_, now);
   if (elapsed * 2 * std::max(1, hertz) < int64_t{kProbeFrames} * 1000) {
     Start(now, hertz);
   } else {
@@ -38,14 +41,13 @@ void TFlipPacer::AfterFlip(bool interval_taken, int now, int hertz) {
 }
 
 int TFlipPacer::WaitBeforeFlip(int now) {
-  // Unsigned, so the millisecond clock's wrap after 24.8 days is defined.
-  due_ = int(unsigned(due_) + unsigned(step_));
+  due_ = MillisecsAfter(due_, step_);
   frac_ += rem_;
   if (frac_ >= hertz_) {
     frac_ -= hertz_;
-    due_ = int(unsigned(due_) + 1u);
+    due_ = MillisecsAfter(due_, 1);
   }
-  const int wait = int(unsigned(due_) - unsigned(now));
+  const int wait = MillisecsBetween(now, due_);
   // Never more than a frame: a clock that went back starts the pace afresh
   // rather than freezing the game until it catches up.
   if (wait > 0 && wait <= step_ + 1) return wait;

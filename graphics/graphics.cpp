@@ -221,10 +221,10 @@ std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int he
     int run = 0;
     int start = Millisecs();
     int expected = 1000 / hertz;
-    while (Millisecs() - start < 1000) {
+    while (MillisecsBetween(start, Millisecs()) < 1000) {
       int t0 = Millisecs();
       g_driver->Flip(1);
-      int delta = Millisecs() - t0 - expected;
+      int delta = MillisecsBetween(t0, Millisecs()) - expected;
       run = (delta >= -1 && delta <= 1) ? run + 1 : 0;
       if (run == 3) {
         g_soft_sync = 0;
@@ -266,17 +266,18 @@ void Flip(int sync) {
     g_driver->Flip(g_depth ? 1 : 0);
     return;
   }
-  g_sync_time += g_sync_step;
+  g_sync_time = MillisecsAfter(g_sync_time, g_sync_step);
   g_sync_frac += g_sync_rem;
   if (g_sync_frac >= g_sync_hertz) {
     g_sync_frac -= g_sync_hertz;
-    g_sync_time += 1;
+    g_sync_time = MillisecsAfter(g_sync_time, 1);
   }
-  int wait = g_sync_time - Millisecs();
+  const int32_t now = Millisecs();
+  int wait = MillisecsBetween(now, g_sync_time);
   if (wait > 0) {
     Delay(wait);
   } else {
-    g_sync_time -= wait;  // late: due from now on, without catching up
+    g_sync_time = now;  // late: due from now on, without catching up
   }
   g_driver->Flip(0);
 }

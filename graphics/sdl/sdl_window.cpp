@@ -244,7 +244,8 @@ void CloseRecord(TGLContextRecord* record) {
   }
   if (record->kind == 2 && g_fullscreen_window == record->window) LeaveFullScreenWindow();
   WindowPlatformDeleteContext(record->context);
-  if (record->kind == 2 || record->kind == 3) SDL_DestroyWindow(record->window);
+  // A foreign window's wrapper goes too; SDL leaves the window itself to its owner.
+  if (record->kind != 0) SDL_DestroyWindow(record->window);
   g_records.erase(std::remove_if(g_records.begin(), g_records.end(),
                                  [record](const auto& r) { return r.get() == record; }),
                   g_records.end());
@@ -326,7 +327,10 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::AttachGraphics(void* widget, int f
   SDL_Window* window = SDL_CreateWindowFrom(widget);
   if (!window) return nullptr;
   SDL_GLContext context = CreateSharedContext(window, g_profile);
-  if (!context) return nullptr;  // the window is the caller's: it stays
+  if (!context) {
+    SDL_DestroyWindow(window);  // only SDL's wrapper: the window is the caller's
+    return nullptr;
+  }
   auto record = std::make_unique<TGLContextRecord>();
   record->kind = 1;
   SDL_GetWindowSize(window, &record->width, &record->height);

@@ -170,6 +170,7 @@ std::vector<uint8_t> MakeWav(int tag, int channels, int hertz, int bits, const s
     PutTag(body, chunk.tag);
     PutU32(body, static_cast<uint32_t>(chunk.bytes.size()));
     body.insert(body.end(), chunk.bytes.begin(), chunk.bytes.end());
+    if (chunk.bytes.size() % 2) body.push_back(0);  // RIFF's pad byte
   }
   PutTag(body, "data");
   PutU32(body, static_cast<uint32_t>(declared_data_length >= 0 ? declared_data_length : static_cast<int>(data.size())));

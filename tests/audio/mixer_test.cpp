@@ -389,6 +389,17 @@ TEST_F(Channels, DroppedChannelPlaysOnToItsEndAndIsRecycled) {
     Capture(1024);
   }
   EXPECT_EQ(KorvaneMixer().voice_count(), voices);
+  // A paused sound whose channel is dropped can never be resumed: it goes too.
+  auto loop = LoadSound(Mono16(Constant(100, 2000)), SOUND_LOOP);
+  for (int i = 0; i < 5; ++i) {
+    auto paused = AllocChannel();
+    CueSound(loop, paused);
+    SetTestTime(TestTime() + 20);
+    Capture(512);
+    paused.reset();
+    EXPECT_EQ(L(Capture(512), 0), 0);
+  }
+  EXPECT_EQ(KorvaneMixer().voice_count(), voices);
 }
 
 TEST_F(Channels, ChannelFromAnotherDriverIsRefused) {

@@ -1,10 +1,11 @@
 // The game's window on a real OpenGL context (under Xvfb): its size, place
 // and caption, clearing, the swap interval, GraphicsSeq, the shared context,
-// the close request, and the paced Flip(1). Skipped without a display.
+// the close request, foreign windows, and the paced Flip(1). Skipped without a display.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +15,9 @@
 #include "graphics/graphics.h"
 #include "system/clock.h"
 #include "system/input.h"
+
+// Last: the X11 headers it pulls in define macros (None, Bool) the others use as names.
+#include <SDL_syswm.h>
 
 namespace {
 class GLWindow : public ::testing::Test {
@@ -165,6 +169,33 @@ TEST_F(GLWindow, OpeningTwiceClosesTheFirstWindowAndAdvancesGraphicsSeqTwice) {
   EXPECT_EQ(GraphicsSeq, seq + 3);
   EXPECT_EQ(TCanvasGraphics::Current(), nullptr);
   EXPECT_EQ(GraphicsWidth(), 0);
+}
+
+// SDL's wrapper of a foreign window goes with the graphics attached to it,
+// and with an attach that fails; the window itself stays its owner's.
+TEST_F(GLWindow, AttachingToAForeignWindowLeavesNoWrapperBehind) {
+  SDL_Window* owner = SDL_CreateWindow("foreign", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(owner, nullptr);
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  ASSERT_TRUE(SDL_GetWindowWMInfo(owner, &info));
+  auto sdl_windows = [] {
+    int n = 0;
+    for (Uint32 id = 1; id < 1024; ++id) n += SDL_GetWindowFromID(id) != nullptr;
+    return n;
+  };
+  const int before = sdl_windows();
+  // With GL allowed on foreign windows the attach works; without, SDL refuses the context.
+  for (const char* gl : {"1", "0"}) {
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, gl);
+    auto attached = AttachGraphics(reinterpret_cast<void*>(static_cast<uintptr_t>(info.info.x11.window)), 0);
+    EXPECT_EQ(attached != nullptr, gl[0] == '1');
+    if (attached) CloseGraphics(attached);
+    EXPECT_EQ(sdl_windows(), before) << "foreign GL " << gl;
+  }
+  SDL_ResetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL);
+  SDL_DestroyWindow(owner);
+  EXPECT_NE(Window(), nullptr);
 }
 
 TEST_F(GLWindow, ATextureMadeInTheSharedContextDrawsInTheWindow) {

@@ -260,7 +260,16 @@ TEST_F(Graphics, ClsColourIsStoredUnclampedAndForwarded) {
   EXPECT_EQ(rec->calls[0].cls_green, 20);
 }
 
+namespace {
+// The clock of a machine up for 24.8 days: it turns negative half a second
+// into the test.
+uint32_t g_clock_offset = 0;
+int32_t ClockAboutToWrap() { return static_cast<int32_t>(static_cast<uint32_t>(SystemMillisecs()) + g_clock_offset); }
+}  // namespace
+
 TEST_F(Graphics, SoftSyncPacesFlipMinusOneAt60HzWithoutCatchingUp) {
+  g_clock_offset = static_cast<uint32_t>(INT32_MAX) - static_cast<uint32_t>(SystemMillisecs()) - 500u;
+  SetTimeSource(&ClockAboutToWrap);
   // The pace starts when the graphics open, so the clock is read before
   // that: a slow start-up shortens the first frame, not the second.
   int t0 = SystemMillisecs();
@@ -279,6 +288,7 @@ TEST_F(Graphics, SoftSyncPacesFlipMinusOneAt60HzWithoutCatchingUp) {
   t0 = SystemMillisecs();
   for (int i = 0; i < 50; ++i) Flip(1);
   EXPECT_LT(SystemMillisecs() - t0, 40);
+  SetTimeSource(nullptr);
 }
 
 TEST(GraphicsMode, ToStringShowsSizeDepthAndRate) {
@@ -300,14 +310,17 @@ TEST(FlipPacer, AMissingSwapIntervalPacesAtOnce) {
 
 TEST(FlipPacer, FramesAtTheRefreshRateAreLeftToVSync) {
   // Up to 60 Hz, vsync alone keeps the game's speed: no frame waits.
-  for (int hertz : {60, 50}) {
-    TFlipPacer p;
-    int now = 5000;
-    for (int i = 0; i < 300; ++i) {
-      p.BeforeFlip(now, hertz);
-      ASSERT_FALSE(p.paced) << hertz << " Hz, frame " << i;
-      p.AfterFlip(true, now, hertz);
-      now += 1000 / hertz + (i % 3 == 0);
+  // The same on a clock that wraps round a second into the probe.
+  for (int start : {5000, INT32_MAX - 1000}) {
+    for (int hertz : {60, 50}) {
+      TFlipPacer p;
+      int now = start;
+      for (int i = 0; i < 300; ++i) {
+        p.BeforeFlip(now, hertz);
+        ASSERT_FALSE(p.paced) << hertz << " Hz, frame " << i << " from " << start;
+        p.AfterFlip(true, now, hertz);
+        now = MillisecsAfter(now, 1000 / hertz + (i % 3 == 0));
+      }
     }
   }
 }
