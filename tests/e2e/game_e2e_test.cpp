@@ -87,26 +87,27 @@ TEST_F(Game, MusicPlaysOnlyDuringAGame) {
   SleepMs(500);
   EXPECT_EQ(PeakOfTail(audio_, 300), 0) << "the title screen is silent";
   game_->xdo("key space");
-  SleepMs(500);
-  EXPECT_GT(PeakOfTail(audio_, 300), 500) << "music within half a second of Space";
+  EXPECT_TRUE(Eventually([&] { return PeakOfTail(audio_, 300) > 500; })) << "music after Space";
   game_->Hold("Escape", 200);
-  SleepMs(600);
-  EXPECT_EQ(PeakOfTail(audio_, 200), 0) << "silent again on the title screen";
+  EXPECT_TRUE(Eventually([&] { return PeakOfTail(audio_, 200) == 0; })) << "silent again on the title screen";
+  ASSERT_TRUE(WaitForTitle(x_.display(), window_));
   ExpectTitle(Snap("title_after_game"));
 }
 
 TEST_F(Game, AGameMovesTheWorldAndTheCrossHairFollowsThePointer) {
   Start();
   game_->xdo("key space");
-  SleepMs(300);
   game_->xdo("keydown w");
   game_->xdo("mousemove --window " + window_ + " 150 150");
   game_->xdo("mousedown 1");
-  SleepMs(400);
-  Shot a = Snap("game_a");
+  // The cross-hair reaches the pointer once the game has seen it move.
+  auto cross_at = [&](Shot& shot, const char* name, int x, int y) {
+    return Eventually([&] { return Count(shot = Snap(name), x - 20, y - 20, x + 20, y + 20, White) > 10; });
+  };
+  Shot a, b;
+  EXPECT_TRUE(cross_at(a, "game_a", 150, 150));
   game_->xdo("mousemove --window " + window_ + " 650 450");
-  SleepMs(400);
-  Shot b = Snap("game_b");
+  EXPECT_TRUE(cross_at(b, "game_b", 650, 450));
   game_->xdo("mouseup 1");
   game_->xdo("keyup w");
   ASSERT_FALSE(a.empty());
@@ -117,7 +118,7 @@ TEST_F(Game, AGameMovesTheWorldAndTheCrossHairFollowsThePointer) {
   EXPECT_GT(Count(b, 630, 430, 670, 470, White), 10);
   EXPECT_GT(Count(b, 630, 430, 670, 470, White), Count(a, 630, 430, 670, 470, White));
   game_->Hold("Escape", 200);
-  SleepMs(500);
+  ASSERT_TRUE(WaitForTitle(x_.display(), window_));
   ExpectTitle(Snap("title_after_escape"));
   EXPECT_TRUE(game_->running()) << "Escape in a game only returns to the title";
 }
@@ -125,7 +126,7 @@ TEST_F(Game, AGameMovesTheWorldAndTheCrossHairFollowsThePointer) {
 TEST_F(Game, TheCloseBoxLeavesTheGameRunning) {
   Start();
   ASSERT_TRUE(RequestClose(x_.display(), std::stoul(window_)));
-  SleepMs(800);
+  SleepMs(800);  // time for a wrong quit to happen
   EXPECT_TRUE(game_->running());
   ExpectTitle(Snap("title_after_close"));
   game_->xdo("keydown Escape");
@@ -154,10 +155,10 @@ TEST_F(Game, AMissingFontShowsTheBoxAndTheGameGoesOnWithTheDefaultFont) {
   ASSERT_FALSE(window_.empty());
   game_->xdo("mousemove --window " + window_ + " 400 300");
   game_->xdo("windowfocus --sync " + window_);
-  SleepMs(700);
+  Shot s;
+  EXPECT_TRUE(Eventually([&] { return Count(s = Snap("title_default_font"), 100, 100, 700, 580, White) > 100; }))
+      << "text in the default font";
   ASSERT_TRUE(game_->running());
-  Shot s = Snap("title_default_font");
-  EXPECT_GT(Count(s, 100, 100, 700, 580, White), 100) << "text in the default font";
   game_->xdo("keydown Escape");
   EXPECT_EQ(game_->WaitExit(3000), 0);
 }

@@ -23,6 +23,15 @@ namespace fs = std::filesystem;
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+bool Eventually(const std::function<bool()>& done, int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    SleepMs(50);
+  }
+  return true;
+}
+
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 std::string ReadFile(const std::string& path) {

@@ -86,6 +86,9 @@ std::vector<int16_t> ReadAudio(const std::string& path);
 int PeakOfTail(const std::string& path, int ms);
 
 void SleepMs(int ms);
+// Asks `done` every 50 ms until it holds or timeout_ms have passed: what a test
+// waits for, a loaded machine only makes later. True when it held.
+bool Eventually(const std::function<bool()>& done, int timeout_ms = 10000);
 // Copies a folder (used to make a damaged copy of the data).
 bool CopyTree(const std::string& from, const std::string& to);
 

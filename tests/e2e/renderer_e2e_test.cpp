@@ -60,12 +60,16 @@ TEST(Renderer, FullScreenScalesTheFrameBetweenBlackBandsWithEitherRenderer) {
     ASSERT_EQ(before.width, 800);
     game.xdo("windowfocus --sync " + window);
     game.xdo("key F11");
-    SleepMs(800);
-    EXPECT_EQ(Geometry(game, window), "1280x720");
-    const Shot full = Screenshot(x.display());
+    auto lit = [](int r, int g, int b) { return r + g + b > 0; };
+    Shot full;
+    // Full screen once the window has its new size and a frame fills it.
+    EXPECT_TRUE(Eventually([&] {
+      full = Screenshot(x.display());
+      return Geometry(game, window) == "1280x720" && Count(full, 160, 0, 1120, 720, lit) > 600000;
+    }));
     ASSERT_EQ(full.width, 1280);
     WritePng(full, std::string(GLOOMFALL_BUILD_DIR) + "/e2e/fullscreen-" + renderer + ".png");
-    auto lit = [](int r, int g, int b) { return r + g + b > 0; };
+    EXPECT_EQ(Geometry(game, window), "1280x720");
     EXPECT_EQ(Count(full, 0, 0, 160, 720, lit), 0) << "the left band is black";
     EXPECT_EQ(Count(full, 1120, 0, 1280, 720, lit), 0) << "the right band is black";
     EXPECT_GT(Count(full, 160, 0, 1120, 720, lit), 600000) << "the frame fills the middle";
@@ -78,8 +82,7 @@ TEST(Renderer, FullScreenScalesTheFrameBetweenBlackBandsWithEitherRenderer) {
     EXPECT_NEAR(b.y0, a.y0 * 1.2, 2.5);
     EXPECT_NEAR(b.y1, a.y1 * 1.2, 2.5);
     game.xdo("key F11");
-    SleepMs(800);
-    EXPECT_EQ(Geometry(game, window), "800x600");
+    EXPECT_TRUE(Eventually([&] { return Geometry(game, window) == "800x600"; }));
     game.Hold("Escape", 300);
     EXPECT_EQ(game.WaitExit(5000), 0);
   }

@@ -2,7 +2,7 @@
 // assets, the real mixer (on SDL's dummy output) and the recording 2D driver.
 // It watches that nothing piles up: the world lists stay bounded and the
 // objects of a game go away with their lists. Under the sanitized build
-// LeakSanitizer checks the rest at exit.
+// LeakSanitizer checks the rest at exit. And the clock's wrap changes nothing.
 #include <unistd.h>
 
 #include <algorithm>
@@ -109,6 +109,63 @@ TEST_F(Soak, HundredThousandFramesOfRandomPlayStayBounded) {
   EXPECT_LT(most_frames, 60u);
   std::printf("soak: %d frames, %d games, %d deaths; most enemies %zu, bullets %zu, particles %zu, frames %zu\n",
               frames, games, deaths, most_enemies, most_bullets, most_particles, most_frames);
+}
+
+// The millisecond clock reads negative after 2^31 ms of up-time (24.8 days).
+// A session that crosses that point on the title, or in a game, shows
+// exactly what the same session shows on a young clock: every draw with its
+// state, frame by frame, through stage changes.
+TEST_F(Soak, TheClocksWrapChangesNothingOnTheTitleOrInAGame) {
+  auto session = [&](int32_t start) {
+    ResetProgramState();
+    FlushKeys();
+    MoveMouseTo(400, 300);
+    rng_.seed(20261209);
+    frame_ = 0;
+    SetNow(start);
+    titleStart = Now();
+    std::vector<uint64_t> hashes;
+    auto frame = [&] {
+      uint64_t h = 1469598103934665603ull;
+      auto mix = [&h](const void* p, size_t n) {
+        for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<const uint8_t*>(p)[i]) * 1099511628211ull;
+      };
+      for (const TRecordedCall& c : driver_->calls) {
+        mix(c.op.data(), c.op.size());
+        mix(c.text.data(), c.text.size());
+        const float f[] = {c.x0, c.y0, c.x1, c.y1, c.tx, c.ty, c.alpha, c.ix, c.iy, c.jx, c.jy};
+        const int i[] = {c.red, c.green, c.blue, c.blend, c.cls_red, c.cls_green, c.cls_blue};
+        mix(f, sizeof f);
+        mix(i, sizeof i);
+        mix(&c.pixmap, sizeof c.pixmap);
+      }
+      const int32_t clock[] = {gameTime, stage, kills, level};
+      mix(clock, sizeof clock);
+      mix(&pulse, sizeof pulse);
+      hashes.push_back(h);
+      Tick();
+    };
+    for (int i = 0; i < 300; ++i, frame()) TitleIteration();  // 5 s
+    BeginGame();
+    for (int i = 0; i < 1500; ++i, frame()) {  // 25 s: three stage changes
+      RandomInput();
+      GameFrame();
+    }
+    EXPECT_EQ(stage, 3);
+    FlushKeys();
+    PauseChannel(musicChannel);
+    for (int i = 0; i < 120; ++i, frame()) TitleIteration();
+    return hashes;
+  };
+  // The first session leaves the draw state as every later one finds it.
+  session(1000);
+  const std::vector<uint64_t> young = session(1000);
+  for (int32_t start : {INT32_MAX - 3000, INT32_MAX - 5000 - 8000}) {
+    const std::vector<uint64_t> old = session(start);
+    ASSERT_EQ(old.size(), young.size());
+    auto first = std::mismatch(young.begin(), young.end(), old.begin()).first - young.begin();
+    EXPECT_EQ(first, static_cast<long>(young.size())) << "the frames part at frame " << first << " from " << start;
+  }
 }
 
 }  // namespace

@@ -49,20 +49,28 @@ TEST_F(Timer, WaitAfterBeingBusyForThreePeriodsReturnsThree) {
   auto t = Make(10);  // 100 ms
   ASSERT_TRUE(t);
   WaitTimer(t);
+  const int t0 = SystemMillisecs();
   Delay(350);
-  EXPECT_EQ(WaitTimer(t), 3);
+  // Every period missed is counted at once: three, or more where a loaded
+  // machine held the delay longer.
+  const int missed = (SystemMillisecs() - t0) / 100;
+  const int got = WaitTimer(t);
+  EXPECT_GE(got, 3);
+  EXPECT_LE(got, missed + 1);
   EXPECT_EQ(WaitTimer(t), 1);
 }
 
 TEST_F(Timer, TicksAreCountedOnlyWhileTheMainThreadPumps) {
+  const int t0 = SystemMillisecs();
   auto t = Make(100);
   ASSERT_TRUE(t);
   Delay(120);
   EXPECT_EQ(t->Ticks(), 0);
-  PollSystem();
-  // About twelve; fewer when the machine is busy, never more.
+  // About twelve wait in the queue; a loaded machine posts them later, and
+  // never more than the time allows.
+  for (PollSystem(); t->Ticks() < 5 && SystemMillisecs() - t0 < 5000; PollSystem()) Delay(5);
   EXPECT_GE(t->Ticks(), 5);
-  EXPECT_LE(t->Ticks(), 13);
+  EXPECT_LE(t->Ticks(), (SystemMillisecs() - t0) / 10 + 1);
 }
 
 TEST_F(Timer, AtMostSixteenRunAtOnce) {

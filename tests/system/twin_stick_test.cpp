@@ -146,6 +146,16 @@ TEST(Touch, TwoSticksTheTitleTapTheBackControlAndNoMouse) {
                  Finger(SDL_FINGERMOTION, 10, -81, 300), Aim(), Finger(SDL_FINGERMOTION, 11, 600, 270), Aim(),
                  Finger(SDL_FINGERUP, 10), Finger(SDL_FINGERUP, 11), Aim()}),
             "AF|AF|AF@400,450|AF|AF@250,300|AEF|AF|AF|AF|AF@400,300|AF|AF@400,300|AF|AF@400,150|F||@400,150");
+  // The edges a thumb feels: just below the back control, or beside it, a
+  // stick; just inside it, Escape. Just left of the middle walks, just right aims.
+  EXPECT_EQ(Seq({Finger(SDL_FINGERDOWN, 20, 400, 56.5), Finger(SDL_FINGERMOTION, 20, 400, -3.5), Aim(),
+                 Finger(SDL_FINGERUP, 20), Finger(SDL_FINGERDOWN, 21, 400, 55.5), Finger(SDL_FINGERUP, 21),
+                 Finger(SDL_FINGERDOWN, 22, 367.5, 4), Finger(SDL_FINGERUP, 22),
+                 Finger(SDL_FINGERDOWN, 23, 432.5, 4), Finger(SDL_FINGERUP, 23),
+                 Finger(SDL_FINGERDOWN, 24, 399.5, 300), Finger(SDL_FINGERMOTION, 24, 399.5, 240),
+                 Finger(SDL_FINGERUP, 24), Finger(SDL_FINGERDOWN, 25, 400.5, 300),
+                 Finger(SDL_FINGERMOTION, 25, 400.5, 240), Aim(), Finger(SDL_FINGERUP, 25)}),
+            "|F|F@400,150||E|||||||W|||F|F@400,150|");
   // Mouse events SDL makes of fingers never reach the game.
   mouse.motion = {SDL_MOUSEMOTION, 0, 7, SDL_TOUCH_MOUSEID, 0, 1120, 0, 0, 0};
   EXPECT_EQ(Seq({Push(mouse), Aim()}), "|@400,150");
