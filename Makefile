@@ -13,17 +13,24 @@ SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 
 all: run
 
+# Every group of Debian packages: each target below asks only for the groups
+# it uses, as deps-<group>+<group>..., so playing never installs the tools of
+# the tests and the cross builds (scripts/install-deps.sh lists the groups).
 deps:
 	@scripts/install-deps.sh
+deps-%:
+	@scripts/install-deps.sh $(subst +, ,$*)
 
-# Release build of the game and its data, started from the data folder.
-$(BUILD)/release/build.ninja: CMakeLists.txt
-	cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DGLOOMFALL_TESTS=OFF -DGLOOMFALL_BENCH=ON
+# Release build of the game and its data, started from the data folder. The
+# benchmarks stay out of it until `make bench` asks for them, so playing
+# does not need Google Benchmark.
+$(BUILD)/release/build.ninja: CMakeLists.txt | deps-play
+	cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DGLOOMFALL_TESTS=OFF
 
-data: deps $(BUILD)/release/build.ninja
+data: deps-play $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS) --target data
 
-run: deps $(BUILD)/release/build.ninja
+run: deps-play $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS) --target gloomfall data
 	cd $(BUILD)/release/data && ../game/gloomfall
 
@@ -33,31 +40,32 @@ run: deps $(BUILD)/release/build.ninja
 # so both build the whole release tree rather than a list of targets that can
 # fall behind the rules.
 PREFIX ?= /usr/local
-install: deps $(BUILD)/release/build.ninja
+install: deps-play $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS)
 	cmake --install $(BUILD)/release --prefix $(PREFIX)
 
 # A Debian package of the Release build: $(BUILD)/release/gloomfall_<version>_<arch>.deb
-package: deps $(BUILD)/release/build.ninja
+package: deps-play+package $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release -j$(JOBS)
 	cd $(BUILD)/release && cpack -G DEB
 
 # The whole suite twice: a plain build, then every test again under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Both run headless. The
 # Windows build's tests under Wine run once, in the plain build.
-test: deps test-plain test-asan test-tsan
+test: deps-play+package+test+windows+web test-plain test-asan test-tsan
 
 # The plain build also plays the Windows build under Wine and the browser
 # build in headless Chromium, so it makes those first, and runs `make install`
 # and `make package` on the release build.
-test-plain: windows web
+test-plain: deps-play+package+test+windows+web windows web
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DGLOOMFALL_WINDOWS_DIR=$(CURDIR)/$(BUILD)/windows -DGLOOMFALL_MAKE_BUILD=$(CURDIR)/$(BUILD) \
 	  -DGLOOMFALL_WEB_DIR=$(CURDIR)/$(BUILD)/web
 	cmake --build $(BUILD)/test -j$(JOBS)
 	$(XVFB) ctest --test-dir $(BUILD)/test --output-on-failure -j$(JOBS)
 
-test-asan:
+# The sanitized build runs the end-to-end tests too, which package the game.
+test-asan: deps-play+package+test
 	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_SANITIZE=ON \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/asan -j$(JOBS)
@@ -65,7 +73,7 @@ test-asan:
 
 # The mixer's lock-free hand-over between the game and mixing threads, under
 # ThreadSanitizer: only the audio tests are built and only the thread tests run.
-test-tsan:
+test-tsan: deps-play+test
 	cmake -S . -B $(BUILD)/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_TSAN=ON \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests
@@ -79,10 +87,13 @@ test-tsan:
 # $(BUILD)/windows/gloomfall-<version>-win64.zip and an NSIS installer,
 # gloomfall-<version>-win64.exe.
 WIN_DEPS = $(CURDIR)/$(BUILD)/windows-deps
-windows-deps: deps
+# Both cross builds build their libraries from the sources of the Linux
+# build's own -dev packages, and take the game's data from the test build,
+# whose configuration asks for Google Test and X11.
+windows-deps: deps-play+windows
 	scripts/build-deps.sh windows $(WIN_DEPS)
 
-windows: windows-deps
+windows: deps-play+test+windows windows-deps
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD)/test -j$(JOBS) --target data
 	cmake -S . -B $(BUILD)/windows $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
@@ -99,10 +110,10 @@ windows: windows-deps
 # and $(BUILD)/web/gloomfall-<version>-web.zip the same files for web game
 # hosts. The data is the test build's, as for Windows.
 WEB_DEPS = $(CURDIR)/$(BUILD)/web-deps
-web-deps: deps
+web-deps: deps-play+web
 	scripts/build-deps.sh web $(WEB_DEPS)
 
-web: web-deps
+web: deps-play+test+web web-deps
 	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD)/test -j$(JOBS) --target data
 	cmake -S . -B $(BUILD)/web $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
@@ -110,15 +121,17 @@ web: web-deps
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/web -j$(JOBS)
 
-# Every benchmark, start-up time and peak memory, printed as one table.
-bench: deps $(BUILD)/release/build.ninja
+# Every benchmark, start-up time and peak memory, printed as one table. The
+# release build keeps its benchmarks from then on.
+bench: deps-play+bench $(BUILD)/release/build.ninja
+	cmake -S . -B $(BUILD)/release -DGLOOMFALL_BENCH=ON
 	cmake --build $(BUILD)/release -j$(JOBS)
 	scripts/perf_table.py $(BUILD)/release $(BUILD)/release/data
 
 # Each fuzz target for FUZZ_SECONDS, seeded from the game's own data (the
 # release build's) and nothing else built or run.
 FUZZ_SECONDS ?= 60
-fuzz: data
+fuzz: deps-play+fuzz data
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DGLOOMFALL_FUZZ=ON -DGLOOMFALL_TESTS=OFF -DGLOOMFALL_BUILD_DATA=OFF
 	cmake --build $(BUILD)/fuzz -j$(JOBS)

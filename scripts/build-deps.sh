@@ -216,7 +216,7 @@ fetch_sources() {
 
 for p in "${TOOL_PACKAGES[@]}" "${DEV_PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' ||
-    { echo "$TARGET-deps: $p is not installed (make deps)" >&2; exit 1; }
+    { echo "$TARGET-deps: $p is not installed (scripts/install-deps.sh play $TARGET)" >&2; exit 1; }
 done
 CACHE=${GLOOMFALL_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/gloomfall/deps}
 KEY=$(key_text | sha256sum | cut -c1-16)

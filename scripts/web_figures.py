@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The browser build's figures for docs/performance.md, taken in headless
 Chromium the way the browser test plays it: the folder `make web` makes,
-served by the README's command on 127.0.0.1, each run in a fresh profile.
+served by docs/building.md's command on 127.0.0.1, each run in a fresh profile.
 
   scripts/web_figures.py <web-build-dir> [runs] [--restore]
 

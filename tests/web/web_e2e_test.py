@@ -124,7 +124,7 @@ def main():
     os.symlink(os.path.join(web, "gloomfall"), os.path.join(site, "game"))
     for name in set(os.listdir(os.path.join(web, "gloomfall"))) - {"gloomfall.data"}:
         os.symlink(os.path.join(web, "gloomfall", name), os.path.join(site, "nodata", name))
-    # Served as the README says, which must tell browsers what the wasm is.
+    # Served as docs/building.md says, which must tell browsers what the wasm is.
     server = subprocess.Popen([sys.executable, "-m", "http.server", "--bind", LOOPBACK, "--directory", site, "0"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
                               env=dict(os.environ, PYTHONUNBUFFERED="1"))
