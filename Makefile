@@ -9,7 +9,7 @@ SAN_ENV   = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
 
-.PHONY: all deps run test test-plain test-asan test-tsan bench data fuzz install package windows windows-deps web web-deps clean
+.PHONY: all deps run test test-plain test-data test-asan test-tsan bench data fuzz install package windows windows-deps web web-deps clean
 
 all: run
 
@@ -64,8 +64,15 @@ test-plain: deps-play+package+test+windows+web windows web
 	cmake --build $(BUILD)/test -j$(JOBS)
 	$(XVFB) ctest --test-dir $(BUILD)/test --output-on-failure -j$(JOBS)
 
+# The game's data as the test build makes it, which the sanitized and cross
+# builds read rather than make again; each of them asks for it, so each also
+# works alone from a fresh clone.
+test-data: deps-play+test
+	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)/test -j$(JOBS) --target data
+
 # The sanitized build runs the end-to-end tests too, which package the game.
-test-asan: deps-play+package+test
+test-asan: deps-play+package+test test-data
 	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_SANITIZE=ON \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/asan -j$(JOBS)
@@ -73,7 +80,7 @@ test-asan: deps-play+package+test
 
 # The mixer's lock-free hand-over between the game and mixing threads, under
 # ThreadSanitizer: only the audio tests are built and only the thread tests run.
-test-tsan: deps-play+test
+test-tsan: deps-play+test test-data
 	cmake -S . -B $(BUILD)/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_TSAN=ON \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
 	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests
@@ -93,9 +100,7 @@ WIN_DEPS = $(CURDIR)/$(BUILD)/windows-deps
 windows-deps: deps-play+windows
 	scripts/build-deps.sh windows $(WIN_DEPS)
 
-windows: deps-play+test+windows windows-deps
-	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD)/test -j$(JOBS) --target data
+windows: deps-play+test+windows windows-deps test-data
 	cmake -S . -B $(BUILD)/windows $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DGLOOMFALL_WINDOWS_DEPS=$(WIN_DEPS) \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
@@ -113,9 +118,7 @@ WEB_DEPS = $(CURDIR)/$(BUILD)/web-deps
 web-deps: deps-play+web
 	scripts/build-deps.sh web $(WEB_DEPS)
 
-web: deps-play+test+web web-deps
-	cmake -S . -B $(BUILD)/test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD)/test -j$(JOBS) --target data
+web: deps-play+test+web web-deps test-data
 	cmake -S . -B $(BUILD)/web $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake -DGLOOMFALL_WEB_DEPS=$(WEB_DEPS) \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
