@@ -124,7 +124,7 @@ void InstallLoggingSounds() {
 
 void SetNow(int32_t ms) { now_ms = ms; }
 int32_t Now() { return now_ms; }
-void Advance(int32_t ms) { now_ms += ms; }
+void Advance(int32_t ms) { now_ms = MillisecsAfter(now_ms, ms); }  // wrapping as the real clock does
 
 void ResetProgramState() {
   gameTime = startTime = stage = lastStage = 0;
