@@ -5,8 +5,11 @@
 #include "audio/audio.h"
 
 #include <cstdlib>
+#include <future>
 
 #include "audio/korvane_driver.h"
+#include "system/background.h"
+#include "system/stream.h"
 
 namespace {
 TAudioDriver* g_current = nullptr;
@@ -110,8 +113,64 @@ int AudioDriverExists(const std::string& name) {
 TAudioDriver* CurrentAudioDriver() { return g_current; }
 
 void ShutdownAudioDriver() {
+  FinishBackgroundSounds();
   if (g_current) g_current->Shutdown();
   g_current = nullptr;
+}
+
+// ---- sounds decoded in the background ----
+
+namespace {
+// The sample comes from the background; the sound is made from it on the
+// game's thread, by the driver current then, when it is first asked for.
+class TBackgroundSound : public TSound {
+ public:
+  TBackgroundSound(std::future<std::shared_ptr<TObject>> decoding, int flags)
+      : decoding_(std::move(decoding)), flags_(flags) {}
+  std::shared_ptr<TChannel> Play(const std::shared_ptr<TChannel>& channel) override {
+    TSound* sound = Ready();
+    return sound ? sound->Play(channel) : nullptr;
+  }
+  std::shared_ptr<TChannel> Cue(const std::shared_ptr<TChannel>& channel) override {
+    TSound* sound = Ready();
+    return sound ? sound->Cue(channel) : nullptr;
+  }
+  void Wait() {
+    if (decoding_.valid()) decoding_.wait();
+  }
+
+ private:
+  TSound* Ready() {
+    if (decoding_.valid()) {
+      auto sample = std::static_pointer_cast<TAudioSample>(decoding_.get());
+      if (sample) sound_ = AudioDriver().CreateSound(sample, flags_);
+    }
+    return sound_.get();
+  }
+  std::future<std::shared_ptr<TObject>> decoding_;
+  int flags_;
+  std::shared_ptr<TSound> sound_;
+};
+
+std::vector<std::weak_ptr<TBackgroundSound>> g_background;
+}  // namespace
+
+std::shared_ptr<TSound> LoadSoundInBackground(const TAudioUrl& url, int flags) {
+  if (std::dynamic_pointer_cast<TAudioSample>(url.object)) return LoadSound(url, flags);
+  std::shared_ptr<TStream> stream = url.object ? ReadStream(url.object) : ReadStream(url.path);
+  if (!stream) return nullptr;
+  auto sound = std::make_shared<TBackgroundSound>(
+      RunInBackground([stream] { return std::static_pointer_cast<TObject>(LoadAudioSample(stream)); }), flags);
+  std::erase_if(g_background, [](const auto& pending) { return pending.expired(); });
+  g_background.push_back(sound);
+  return sound;
+}
+
+void FinishBackgroundSounds() {
+  for (const auto& pending : g_background) {
+    if (auto sound = pending.lock()) sound->Wait();
+  }
+  g_background.clear();
 }
 
 // ---- free functions ----

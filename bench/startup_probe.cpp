@@ -22,7 +22,11 @@ std::shared_ptr<TObject> FirstFlip(int, std::shared_ptr<TObject> data, std::shar
 }  // namespace
 
 int main() {
-  // Flip runs its hook just before presenting; the frame is complete then.
+  // Opening the window presents two cleared frames of its own, so the hook
+  // goes in once start-up is over: the next Flip is the title's first frame,
+  // complete when Flip runs its hook just before presenting it.
+  if (!StartUp()) return 1;
   AddHook(FlipHook, FirstFlip);
-  return GloomfallMain();
+  TitleLoop();
+  return 0;
 }

@@ -72,7 +72,8 @@ void LoadAssets() {
   sndPlayerHit = LoadSound("sfx\\playerhit.ogg", 0);
   sndPlayerShoot = LoadSound("sfx\\playershoot.ogg", 0);
   musicChannel = AllocChannel();
-  music = LoadSound("song3.ogg", 1);
+  // Not heard before a game starts: decoded while the title shows.
+  music = LoadSoundInBackground("song3.ogg", 1);
 }
 
 bool StartUp() {

@@ -3,7 +3,9 @@
 // voices. Every expected value is worked out from the fixed-point rules.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include "system/clock.h"
 
@@ -400,6 +402,45 @@ TEST_F(Channels, DroppedChannelPlaysOnToItsEndAndIsRecycled) {
     EXPECT_EQ(L(Capture(512), 0), 0);
   }
   EXPECT_EQ(KorvaneMixer().voice_count(), voices);
+}
+
+TEST_F(Channels, ASoundDecodedInTheBackgroundPlaysAsOneLoadedAtOnce) {
+  std::vector<uint8_t> pcm;
+  for (int i = 0; i < 600; ++i) {
+    const auto v = static_cast<uint16_t>(i * 37 - 9000);
+    pcm.push_back(static_cast<uint8_t>(v));
+    pcm.push_back(static_cast<uint8_t>(v >> 8));
+  }
+  const std::string path = TestFilePath("background.wav"), garbage = TestFilePath("background.bin");
+  WriteFile(path, MakeWav(1, 1, 44100, 16, pcm));
+  WriteFile(garbage, std::vector<uint8_t>(5000, 0x5A));
+  // A file that cannot be opened is none at once; one that does not decode
+  // is a sound that plays nothing.
+  EXPECT_EQ(LoadSoundInBackground(TestFilePath("no-such.wav")), nullptr);
+  auto broken = LoadSoundInBackground(garbage);
+  ASSERT_NE(broken, nullptr);
+  EXPECT_EQ(PlaySound(broken), nullptr);
+  EXPECT_EQ(CueSound(broken, AllocChannel()), nullptr);
+  // The background one still decoding when cued: the cue waits for it.
+  struct SlowStream : TMemoryStream {
+    using TMemoryStream::TMemoryStream;
+    int Read(void* buffer, int count) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      return TMemoryStream::Read(buffer, count);
+    }
+  };
+  auto slow = std::make_shared<SlowStream>(MakeWav(1, 1, 44100, 16, pcm));
+  std::vector<std::vector<int16_t>> heard;
+  for (const auto& sound : {LoadSound(path), LoadSoundInBackground(slow)}) {
+    auto channel = AllocChannel();
+    EXPECT_EQ(CueSound(sound, channel), channel);
+    ResumeChannel(channel);
+    SetTestTime(TestTime() + 20);
+    heard.push_back(Capture(1024));
+  }
+  EXPECT_EQ(L(heard[1], 599), 599 * 37 - 9000);
+  EXPECT_EQ(L(heard[1], 600), 0);
+  EXPECT_EQ(heard[0], heard[1]);
 }
 
 TEST_F(Channels, ChannelFromAnotherDriverIsRefused) {

@@ -64,6 +64,14 @@ class Soak : public GameTest {
   int frame_ = 0;
 };
 
+// The music is still decoding when a game starts straight after start-up:
+// the game waits for it, and its beat clock starts with the music.
+TEST_F(Soak, AGameStartedAtOnceStartsWithItsMusic) {
+  BeginGame();
+  EXPECT_EQ(ChannelPlaying(musicChannel), 1);
+  EXPECT_EQ(startTime, Now());
+}
+
 TEST_F(Soak, HundredThousandFramesOfRandomPlayStayBounded) {
   const int kFrames = 100000;
   int frames = 0, games = 0, deaths = 0;
