@@ -1,7 +1,8 @@
 // The Windows build as players get it, checked here under Wine on the test's
-// private X server: gloomfall.exe from its folder against the Linux build in
-// the same run, without its font, and installed by the NSIS installer and
-// started from its Start-menu shortcut. Also what the packages hold.
+// private X server with a Windows program's environment: gloomfall.exe as
+// its zip unpacks against the Linux build in the same run, without its font,
+// and installed by the NSIS installer and started from its Start-menu
+// shortcut. Also what the packages hold.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -59,13 +60,13 @@ class Wine : public ::testing::Test {
     game_.reset();
     RunCommand(x_.display(), kWineServer + " -k; " + kWineServer + " -w");
   }
-  // Starts a command line in a folder as Windows starts a player's program.
-  // Wine is given only what it needs of Unix (the X server, its prefix and
-  // home, its switches), and the batch file takes away on the Windows side
-  // those it would hand on. Only a test that listens gets SDL's disk output,
-  // which no player has, to hear what the game plays.
+  // Starts a command line in a folder as Windows starts a player's program:
+  // Wine gets only what it needs of Unix, and the batch file clears on the
+  // Windows side what Wine hands on. Only a test that listens gets SDL's disk
+  // output, which no player has, to hear what the game plays.
   void Start(const std::string& folder, const std::string& command, bool wait_for_window = true, bool listen = false) {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name(), bat = OutPath(name + ".bat");
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string bat = OutPath(name + ".bat");
     audio_ = OutPath(name + ".raw");
     fs::remove(audio_);
     // Wine sees the Linux file system as drive Z:.
@@ -73,7 +74,8 @@ class Wine : public ::testing::Test {
                        << (listen ? "set SDL_AUDIODRIVER=disk\r\nset SDL_DISKAUDIOFILE=Z:" + audio_ + "\r\n" : "")
                        << command << "\r\n";
     std::vector<std::string> env = {"-i", "DISPLAY=" + x_.display()};
-    for (std::string v : {"HOME", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"}) env.push_back(v + "=" + getenv(v.c_str()));
+    for (std::string v : {"HOME", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"})
+      env.push_back(v + "=" + getenv(v.c_str()));
     env.insert(env.end(), {kWine, "cmd", "/c", "Z:" + bat});
     game_ = std::make_unique<GameProcess>(x_, folder, audio_, "/usr/bin/env", env);
     if (!wait_for_window) return;
@@ -199,8 +201,8 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
   t0 = Clock::now();
   // A player plays what the zip unpacks to, not the build's own folder.
   const std::string downloads = OutPath("Downloads");
-  fs::remove_all(downloads);
-  RunCommand(x_.display(), "unzip -q " + Quote(kPackage + ".zip") + " -d " + Quote(downloads));
+  RunCommand(x_.display(), "rm -rf " + Quote(downloads) + "; unzip -q " + Quote(kPackage + ".zip") + " -d " +
+                               Quote(downloads));
   ASSERT_NO_FATAL_FAILURE(Start(downloads + "/gloomfall-" GLOOMFALL_VERSION "-win64", "gloomfall.exe", true, true));
   ASSERT_TRUE(WaitForTitle(x_.display(), window_, 30000)) << game_->Describe(window_);
   const int wine_ms = MsSince(t0);
