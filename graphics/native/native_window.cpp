@@ -1,13 +1,8 @@
 // The window level on Linux and Windows (see sdl_window_platform.h): real
 // windows on a display, each context its own, and SDL's swap interval.
+// Whether there is a display at all each system tells in a file of its own
+// (graphics/linux/, graphics/windows/).
 #include "graphics/sdl/sdl_window_platform.h"
-
-bool WindowPlatformCanShow() {
-  // No display to open a window on (and no driver asked for by name): say
-  // so at once rather than let SDL probe every backend, some of which print
-  // their own complaints.
-  return SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY") || SDL_getenv("SDL_VIDEODRIVER");
-}
 
 void WindowPlatformDeleteContext(SDL_GLContext context) { SDL_GL_DeleteContext(context); }
 

@@ -1,7 +1,9 @@
 // What the window level (sdl_window.cpp) does differently on the desktop
 // (graphics/native/) and in the browser (graphics/web/), where the page has
 // one canvas with one WebGL context and a frame is shown only once the game
-// hands the thread back to the page. Each platform builds one of the two.
+// hands the thread back to the page. Each platform builds one of the two;
+// the desktop's WindowPlatformCanShow is Linux's or Windows' own
+// (graphics/linux/, graphics/windows/).
 #pragma once
 
 #include <SDL.h>
