@@ -103,6 +103,8 @@ GameProcess::GameProcess(const XServer& x, const std::string& folder, const std:
   if (pid_ == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display_.c_str(), 1);
+    // Kinder than a player's machine, so the test can hear the game: SDL's
+    // disk output stands in for a sound card this machine does not have.
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", audio_file.c_str(), 1);
     execv(program.c_str(), argv.data());

@@ -238,8 +238,7 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
   SleepMs(300);
   EXPECT_EQ(PeakOfTail(audio_, 300), 0) << "the title screen is silent";
   game_->xdo("key space");
-  SleepMs(700);
-  EXPECT_GT(PeakOfTail(audio_, 300), 500) << "music in a game";
+  EXPECT_TRUE(Eventually([&] { return PeakOfTail(audio_, 300) > 500; })) << "music in a game";
   Shot a = Snap("game_a");
   SleepMs(400);
   Shot b = Snap("game_b");
@@ -247,9 +246,9 @@ TEST_F(Wine, TheTitleMatchesLinuxAndAGameStartsPlaysMusicAndEnds) {
   EXPECT_GT(Count(a, 610, 0, 800, 95, White), 150) << "KILLS and LEVEL";
   EXPECT_LT(Count(title, 610, 0, 800, 95, White), 20);
   game_->Hold("Escape", 200);
-  SleepMs(700);
-  EXPECT_EQ(PeakOfTail(audio_, 200), 0) << "silent again on the title";
-  EXPECT_GT(Count(Snap("title_after_game"), 150, 120, 520, 190, White), 400) << "back on the title";
+  EXPECT_TRUE(Eventually([&] { return PeakOfTail(audio_, 200) == 0; })) << "silent again on the title";
+  EXPECT_TRUE(WaitForTitle(x_.display(), window_)) << "back on the title";
+  Snap("title_after_game");
   QuitWithEscape();
 }
 
@@ -264,10 +263,9 @@ TEST_F(Wine, WithoutItsFontEachBoxShowsAndTheGamePlaysWithItsOwnFont) {
     std::string found = FindMessageBox(x_.display(), 30000);
     ASSERT_FALSE(found.empty()) << "no message box " << box;
     if (box == 0) {
-      int light = 0;  // a light grey box, once Wine has painted it
-      for (int i = 0; i < 50 && light < 5000; ++i, SleepMs(100))
-        light = Count(Snap("font_not_loaded", found), 0, 0, 800, 600, White);
-      EXPECT_GE(light, 5000) << "the box is drawn";
+      // A light grey box, once Wine has painted it.
+      EXPECT_TRUE(Eventually([&] { return Count(Snap("font_not_loaded", found), 0, 0, 800, 600, White) >= 5000; }))
+          << "the box is drawn";
     }
     int status = 0;
     for (int click = 0; click < 30 && status == 0; ++click) {
@@ -280,11 +278,11 @@ TEST_F(Wine, WithoutItsFontEachBoxShowsAndTheGamePlaysWithItsOwnFont) {
   window_ = game_->FindWindow("gloomfall", 10000);
   ASSERT_FALSE(window_.empty());
   game_->xdo("windowfocus --sync " + window_);
-  SleepMs(700);
-  EXPECT_GT(Count(Snap("title_default_font"), 100, 100, 700, 580, White), 100) << "text in the default font";
+  EXPECT_TRUE(Eventually([&] { return Count(Snap("title_default_font"), 100, 100, 700, 580, White) > 100; }))
+      << "text in the default font";
   game_->xdo("key space");
-  SleepMs(700);
-  EXPECT_GT(Count(Snap("game_default_font"), 560, 0, 800, 95, White), 100) << "the HUD in the default font";
+  EXPECT_TRUE(Eventually([&] { return Count(Snap("game_default_font"), 560, 0, 800, 95, White) > 100; }))
+      << "the HUD in the default font";
   game_->Hold("Escape", 200);
   SleepMs(500);
   QuitWithEscape();
