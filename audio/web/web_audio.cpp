@@ -13,18 +13,29 @@ EM_JS(void, SuspendAudioContextWhilePaused, (), {
   var context = Module.SDL2 && Module.SDL2.audioContext;
   if (!context || context.gloomfallFollowsPause) return;
   context.gloomfallFollowsPause = true;
+  // Whoever asks (SDL's first-key resume, the page's first tap, the pause),
+  // the game may end and SDL close the context while a request is pending:
+  // the request then fails, and that is no error of the page. Nor is a
+  // request to a context already closed.
+  ["resume", "suspend", "close"].forEach(function(name) {
+    var request = context[name];
+    context[name] = function() {
+      var done = request.apply(context, arguments);
+      if (done && done.catch) done.catch(function() {});
+      return done;
+    };
+  });
   var pause = Module.gloomfallPause;
-  function quiet() {}
   pause.onChange(function(paused) {
     if (context.state === "closed") return;
-    (paused ? context.suspend() : context.resume()).catch(quiet);
+    paused ? context.suspend() : context.resume();
   });
   // SDL lets the player's first key or click start the sound (the browser
   // allows it only then), whether or not the game is paused.
   context.addEventListener("statechange", function() {
-    if (context.state === "running" && pause.since >= 0) context.suspend().catch(quiet);
+    if (context.state === "running" && pause.since >= 0) context.suspend();
   });
-  if (pause.since >= 0) context.suspend().catch(quiet);
+  if (pause.since >= 0) context.suspend();
 });
 // clang-format on
 
