@@ -72,6 +72,7 @@ constexpr DD Abs(DD a) { return a.hi < 0 ? Neg(a) : a; }
 constexpr DD kPi = {0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53};
 constexpr DD kHalfPi = {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
 constexpr DD kZero = {0, 0};
+constexpr DD kQuadrantAngles[3] = {kZero, kHalfPi, kPi};
 
 // std::bit_cast is missing from the browser build's C++ library.
 template <class To, class From>
@@ -128,25 +129,54 @@ constexpr DD SinAccurate(DD r) { return Mul(Horner(kSinSeries, Mul(r, r)), r); }
 constexpr DD CosAccurate(DD r) { return Horner(kCosSeries, Mul(r, r)); }
 constexpr DD AtanAccurate(DD u) { return Mul(Horner(kAtanSeries, Mul(u, u)), u); }
 
-// Sine, cosine and tangent of a = j / 64 for the quick paths; 0.8 covers
-// every reduced argument (at most pi/4 and a rounding).
-constexpr int kTableSize = 52;
-struct Table {
-  DD sin[kTableSize];
-  DD cos[kTableSize];
-  DD tan[kTableSize];
+// The quick kernels' tables, for a = j / 64, j = -51 to 51 (0.8 covers every
+// reduced argument: at most pi/4 and a rounding). Near a, sine and cosine
+// are both f(a + t) = A + B t + A (cos t - 1) + B (sin t - t), with
+// (A, B) = (sin a, cos a) for the sine and (cos a, -sin a) for the cosine;
+// B is also kept as a 26-bit head, whose product with half of t is exact,
+// and the rest.
+constexpr int kTableHalf = 51;
+struct Kernel {
+  double a, aLo, b, bHead, bTail;
 };
-constexpr Table MakeTable() {
-  Table t{};
-  for (int j = 0; j < kTableSize; ++j) {
+struct Tables {
+  Kernel kernel[2][2 * kTableHalf + 1];  // [sine, cosine][j + 51]
+  DD atan[65];                           // atan(j / 64)
+};
+constexpr Kernel MakeKernel(DD a, DD b) {
+  const double head = Split(b.hi).hi;
+  return {a.hi, a.lo, b.hi, head, (b.hi - head) + b.lo};
+}
+constexpr Tables MakeTables() {
+  Tables t{};
+  DD tan[kTableHalf + 1] = {};
+  for (int j = 0; j <= kTableHalf; ++j) {
     const DD a = {j / 64.0, 0};
-    t.sin[j] = SinAccurate(a);
-    t.cos[j] = CosAccurate(a);
-    t.tan[j] = Div(t.sin[j], t.cos[j]);
+    const DD s = SinAccurate(a);
+    const DD c = CosAccurate(a);
+    tan[j] = Div(s, c);
+    t.kernel[0][kTableHalf + j] = MakeKernel(s, c);
+    t.kernel[0][kTableHalf - j] = MakeKernel(Neg(s), c);
+    t.kernel[1][kTableHalf + j] = MakeKernel(c, Neg(s));
+    t.kernel[1][kTableHalf - j] = MakeKernel(c, s);
+  }
+  // atan(c) = i/64 + atan((c - tan(i/64)) / (1 + c tan(i/64))), i/64 a rough
+  // arc tangent of c (off by less than 0.004), so the series converges fast.
+  for (int j = 0; j <= 64; ++j) {
+    const DD c = {j / 64.0, 0};
+    const int i = static_cast<int>(c.hi * (0.785398 + 0.273 * (1 - c.hi)) * 64 + 0.5);
+    const DD u = Div(Add(c, Neg(tan[i])), Add(DD{1, 0}, Mul(c, tan[i])));
+    t.atan[j] = Add(DD{i / 64.0, 0}, AtanAccurate(u));
   }
   return t;
 }
-constexpr Table kTable = MakeTable();
+constexpr Tables kTables = MakeTables();
+
+double Abs(double x) { return BitCast<double>(BitCast<uint64_t>(x) & 0x7FFFFFFFFFFFFFFF); }
+double FlipSign(double x, uint64_t sign) { return BitCast<double>(BitCast<uint64_t>(x) ^ sign); }
+// x with the low 7 or 27 bits of its significand cleared.
+double Head46(double x) { return BitCast<double>(BitCast<uint64_t>(x) & ~uint64_t{0x7F}); }
+double Head26(double x) { return BitCast<double>(BitCast<uint64_t>(x) & ~uint64_t{0x7FFFFFF}); }
 
 // The double nearest to h + c, if every value within err of it rounds the
 // same way. err is at least twice the true bound, which also covers the
@@ -234,108 +264,118 @@ constexpr double kTwoOverPiDouble = 0x1.45f306dc9c883p-1;
 constexpr double kHalfPi1 = 0x1.921fb54400000p+0;
 constexpr double kHalfPi2 = 0x1.0b4611a400000p-34;
 constexpr double kHalfPi3 = 0x1.13198a2e03707p-65;
-constexpr double kRoundShifter = 0x1.8p52;  // adding it rounds to an integer
+// Adding it rounds a value below 2^51 to an integer, which then also sits
+// in the low bits of the sum's encoding.
+constexpr double kRoundShifter = 0x1.8p52;
+int64_t LowBits(double shifted) { return static_cast<int64_t>(BitCast<uint64_t>(shifted) - BitCast<uint64_t>(kRoundShifter)); }
 
-// Reduces ax (finite, >= 0); exact is set when r carries the exact reduction's precision.
-DD Reduce(double ax, int& q, bool& exact) {
+// Reduces ax (finite, >= 0); exact is set when r carries the exact
+// reduction's precision. r.lo may exceed half an ulp of r.hi: the quick
+// kernels only need the sum.
+[[gnu::always_inline]] inline DD Reduce(double ax, int& q, bool& exact) {
   exact = true;
-  q = 0;
-  if (ax <= 0x1.921fb54442d18p-1) return {ax, 0};
   if (ax >= kFastReductionLimit) return ReduceExact(ax, q);
-  const double k = (ax * kTwoOverPiDouble + kRoundShifter) - kRoundShifter;
-  q = static_cast<int>(k) & 3;
-  DD r = TwoSum(ax - k * kHalfPi1, -(k * kHalfPi2));
-  r = TwoSum(r.hi, r.lo - k * kHalfPi3);
-  if ((r.hi < 0 ? -r.hi : r.hi) < 0x1p-22) return ReduceExact(ax, q);
-  exact = false;
-  return r;
+  const double shifted = ax * kTwoOverPiDouble + kRoundShifter;
+  const double k = shifted - kRoundShifter;
+  q = static_cast<int>(LowBits(shifted) & 3);
+  // ax - k * kHalfPi1 is exact, and so is its difference with k * kHalfPi2
+  // whenever the two are close, so the fast sum loses nothing.
+  const DD r = FastTwoSum(ax - k * kHalfPi1, -(k * kHalfPi2));
+  if (k != 0 && Abs(r.hi) < 0x1p-22) return ReduceExact(ax, q);
+  exact = k == 0;
+  return {r.hi, r.lo - k * kHalfPi3};
 }
 
 // ---- sine and cosine
 
-// sin(r) (cosine false) or cos(r) for |r| <= 0.8 as h + c, relative error below 2^-64.
-DD SinCosQuick(DD r, bool cosine) {
-  const bool negative = r.hi < 0;
-  if (negative) r = Neg(r);
-  const int j = static_cast<int>(r.hi * 64 + 0.5);
-  const DD s = kTable.sin[j];
-  const DD co = kTable.cos[j];
-  const double t = r.hi - j / 64.0;  // exact
+// sin(r) (kind 0) or cos(r) (kind 1) for |r| <= 0.8 as h + c, with a
+// relative error below 2^-65. The sums are grouped to shorten the chain of
+// dependent additions; each term is far below h, so the grouping costs nothing.
+[[gnu::always_inline]] inline DD SinCosQuick(DD r, int kind) {
+  const double shifted = r.hi * 64 + kRoundShifter;
+  const Kernel& e = kTables.kernel[kind][kTableHalf + LowBits(shifted)];
+  const double a = (shifted - kRoundShifter) * (1.0 / 64);
+  const double t = r.hi - a;  // exact
+  const double tHead = Split(t).hi;  // 26 bits: its product with B's head is exact
   const double t2 = t * t;
-  // sin(t) - t and cos(t) - 1 for |t| <= 1/128
-  const double sm = t * t2 * (-1.0 / 6 + t2 * (1.0 / 120 + t2 * (-1.0 / 5040 + t2 * (1.0 / 362880))));
-  const double cm = t2 * (-0.5 + t2 * (1.0 / 24 + t2 * (-1.0 / 720 + t2 * (1.0 / 40320))));
-  DD out;
-  if (cosine) {  // cos(a + t) = cos a - sin a * t + cos a (cos t - 1) - sin a (sin t - t)
-    const DD p = TwoProd(s.hi, t);
-    const DD h = TwoSum(co.hi, -p.hi);
-    out = {h.hi, h.lo - p.lo + co.lo - (s.hi + co.hi * t) * r.lo - s.lo * t + co.hi * cm - s.hi * sm};
-  } else {  // sin(a + t) = sin a + cos a * t + sin a (cos t - 1) + cos a (sin t - t)
-    const DD p = TwoProd(co.hi, t);
-    const DD h = TwoSum(s.hi, p.hi);
-    out = {h.hi, h.lo + p.lo + s.lo + (co.hi - s.hi * t) * r.lo + co.lo * t + s.hi * cm + co.hi * sm};
-    if (negative) out = Neg(out);
-  }
-  return out;
+  const double sm = t * t2 * (-1.0 / 6 + t2 * (1.0 / 120 - t2 * (1.0 / 5040)));  // sin t - t
+  const double cm = t2 * (-0.5 + t2 * (1.0 / 24 - t2 * (1.0 / 720)));          // cos t - 1
+  // |A| >= |B t| for every entry, so the fast sum is exact.
+  const DD h = FastTwoSum(e.a, e.bHead * tHead);
+  // r.lo (up to 2^-44) times the derivative B cos t - A sin t
+  const double slope = (e.b + e.b * cm) - e.a * (t + sm);
+  return {h.hi, ((h.lo + e.bHead * (t - tHead)) + (e.bTail * t + e.aLo)) + ((slope * r.lo + e.a * cm) + e.b * sm)};
 }
 
-constexpr double kQuickError = 0x1p-62;  // twice and more the quick paths' bound
+constexpr double kQuickError = 0x1p-62;  // the quick paths' bound, with a margin of eight and more
 
-// sin(x) for kernel_shift 0, cos(x) for 1: both are the sine of x + shift * pi/2.
-double SinCos(double x, int shift) {
-  const double ax = x < 0 ? -x : x;
+// sin(x) for shift 0, cos(x) for 1: both are the sine of x + shift * pi/2.
+[[gnu::always_inline]] inline double SinCos(double x, int shift) {
+  const double ax = Abs(x);
   if (!(ax < kInf)) return kNaN;
-  const bool flip = shift == 0 && x < 0;  // sin(-x) = -sin(x); cos is even
-  if (ax < 0x1p-27) {
-    // |sin x - x| and |cos x - 1| are below a quarter of an ulp there.
-    return shift ? 1.0 : x;
-  }
+  // |sin x - x| and |cos x - 1| are below a quarter of an ulp there.
+  if (ax < 0x1p-27) return shift ? 1.0 : x;
   int q;
   bool exact;
   DD r = Reduce(ax, q, exact);
   q += shift;
   const DD v = SinCosQuick(r, q & 1);
   double out;
-  if (!RoundIfSure(v.hi, v.lo, kQuickError * (v.hi < 0 ? -v.hi : v.hi), out)) {
+  if (!RoundIfSure(v.hi, v.lo, kQuickError * Abs(v.hi), out)) {
     if (!exact) {
       r = ReduceExact(ax, q);  // the quadrant may differ when r is near pi/4
       q += shift;
     }
     out = (q & 1 ? CosAccurate(r) : SinAccurate(r)).hi;
   }
-  return ((q & 2) != 0) != flip ? -out : out;
+  // The third and fourth quadrants negate; so does a negative x for the sine (it is odd).
+  const uint64_t xSign = shift ? 0 : BitCast<uint64_t>(x) >> 63;
+  return FlipSign(out, ((static_cast<uint64_t>(q >> 1) ^ xSign) & 1) << 63);
 }
 
 // ---- arc tangent
 
-// atan2(y, x) for y, x given as double-doubles (the arc sine and cosine pass
-// a square root carried to double-double precision).
+// The angles atan2 gives when a part is zero or infinite (C's rules), for
+// |y| and |x| not both finite and nonzero, NaN excluded.
+double Atan2Special(double ay, double ax, bool xneg) {
+  if (ay == 0) return xneg ? kPi.hi : 0.0;
+  if (ax == 0) return kHalfPi.hi;
+  if (ay == kInf) return ax == kInf ? (xneg ? 0x1.2d97c7f3321d2p+1 : 0x1.921fb54442d18p-1) : kHalfPi.hi;
+  return xneg ? kPi.hi : 0.0;  // ax infinite
+}
+
+// atan2(y, x) for y, x given as double-doubles; kLow says whether their low
+// parts can be nonzero (the arc sine and cosine pass a square root carried
+// to double-double precision), so atan2 itself skips their terms.
+template <bool kLow>
 double Atan2DD(DD y, DD x) {
-  if (y.hi != y.hi || x.hi != x.hi) return kNaN;
-  const bool negative = SignBit(y.hi);
   const bool xneg = SignBit(x.hi);
   const DD ay = Abs(y);
   const DD ax = Abs(x);
   double out;
-  if (ay.hi == 0) {
-    out = xneg ? kPi.hi : 0.0;
-  } else if (ax.hi == 0) {
-    out = kHalfPi.hi;
-  } else if (ay.hi == kInf) {
-    out = ax.hi == kInf ? (xneg ? 0x1.2d97c7f3321d2p+1 : 0x1.921fb54442d18p-1) : kHalfPi.hi;
-  } else if (ax.hi == kInf) {
-    out = xneg ? kPi.hi : 0.0;
+  // One test, not four branches (NaN fails it too).
+  if (!((ay.hi > 0) & (ax.hi > 0) & (ay.hi < kInf) & (ax.hi < kInf))) {
+    if (y.hi != y.hi || x.hi != x.hi) return kNaN;
+    out = Atan2Special(ay.hi, ax.hi, xneg);
   } else {
-    // The angle is k + sign * atan(num / den) with num <= den.
-    const bool swap = ay.hi > ax.hi || (ay.hi == ax.hi && ay.lo > ax.lo);
-    DD num = swap ? ax : ay;
-    DD den = swap ? ay : ax;
-    const DD k = swap ? kHalfPi : (xneg ? kPi : kZero);
-    const double sign = swap == xneg ? 1.0 : -1.0;
+    // The angle is k + or - atan(num / den) with num <= den.
+    // Chosen without branches: which of the two is larger is a coin toss.
+    const bool swap = ay.hi > ax.hi || (kLow && ay.hi == ax.hi && ay.lo > ax.lo);
+    const uint64_t mask = 0 - static_cast<uint64_t>(swap);
+    const uint64_t yBits = BitCast<uint64_t>(ay.hi);
+    const uint64_t xBits = BitCast<uint64_t>(ax.hi);
+    DD num = {BitCast<double>((yBits & ~mask) | (xBits & mask)), 0};
+    DD den = {BitCast<double>((xBits & ~mask) | (yBits & mask)), 0};
+    if (kLow) {
+      num = swap ? ax : ay;
+      den = swap ? ay : ax;
+    }
+    const DD k = kQuadrantAngles[swap + 2 * (xneg & !swap)];
+    const uint64_t minus = static_cast<uint64_t>(swap != xneg) << 63;
     const double ratio = num.hi / den.hi;
     if (ratio < 0x1p-60) {
       // atan(z) = z to far beyond double precision; z rounded once.
-      out = k.hi + (k.lo + sign * ratio);
+      out = k.hi + (k.lo + FlipSign(ratio, minus));
     } else {
       // Scale both by a power of two into a range where the exact products
       // cannot overflow or underflow; the ratio stays the same.
@@ -346,30 +386,48 @@ double Atan2DD(DD y, DD x) {
         num = {Scale(num.hi, 600), Scale(num.lo, 600)};
         den = {Scale(den.hi, 600), Scale(den.lo, 600)};
       }
-      const DD z = Div(num, den);
-      // atan(z) = j/64 + atan(u), u = (z - tan(j/64)) / (1 + z tan(j/64)), with
-      // j from a rough arc tangent (error below 0.004), so |u| < 0.0117.
-      const int j = static_cast<int>(z.hi * (0.785398 + 0.273 * (1 - z.hi)) * 64 + 0.5);
-      const DD t = kTable.tan[j];
-      const DD n0 = TwoSum(z.hi, -t.hi);
-      const DD n = TwoSum(n0.hi, n0.lo + (z.lo - t.lo));
-      const DD p = TwoProd(z.hi, t.hi);
-      const DD d0 = TwoSum(1.0, p.hi);
-      const DD d = FastTwoSum(d0.hi, d0.lo + (p.lo + z.hi * t.lo + z.lo * t.hi));
-      const DD u = Div(n, d);
-      const double u2 = u.hi * u.hi;
-      const double tail = u.hi * u2 * (-1.0 / 3 + u2 * (1.0 / 5 + u2 * (-1.0 / 7 + u2 * (1.0 / 9 - u2 / 11))));
-      const DD th = TwoSum(j / 64.0, u.hi);
-      const double tl = th.lo + u.lo + tail;
-      const DD h = TwoSum(k.hi, sign * th.hi);
-      const double c = h.lo + k.lo + sign * tl;
-      if (!RoundIfSure(h.hi, c, kQuickError * h.hi, out)) {
-        const DD theta = Add(DD{j / 64.0, 0}, AtanAccurate(u));
-        out = Add(k, sign > 0 ? theta : Neg(theta)).hi;
+      // atan(num / den) = atan(c) + atan(u), u = (num - c den) / (den + c num),
+      // c = j/64 the nearest to the ratio, so |u| <= 1/128. c has 7 bits: its
+      // products with the 46-bit heads of num and den are exact.
+      const double shifted = ratio * 64 + kRoundShifter;
+      const DD at = kTables.atan[LowBits(shifted)];
+      const double c = (shifted - kRoundShifter) * (1.0 / 64);
+      const double numHead = Head46(num.hi);
+      const double denHead = Head46(den.hi);
+      const DD n0 = TwoSum(num.hi, -(c * denHead));
+      // Unnormalized: where n0.hi cancels down to the size of the rest, u is
+      // too small to matter against atan(c).
+      double nLo = n0.lo - c * (den.hi - denHead);
+      const DD d0 = FastTwoSum(den.hi, c * numHead);
+      double dLo = d0.lo + c * (num.hi - numHead);
+      if (kLow) {
+        nLo += num.lo - c * den.lo;
+        dLo += den.lo + c * num.lo;
+      }
+      // u = q + q2 by one division. The remainder n - q d needs 2^-70 of n
+      // only: with q's and d's 26-bit heads, n0.hi - qh dh is exact and the
+      // rest is small.
+      const double inverse = 1 / d0.hi;
+      const double q = n0.hi * inverse;
+      const double qh = Head26(q);
+      const double dh = Head26(d0.hi);
+      const double rest = ((n0.hi - qh * dh) - qh * (d0.hi - dh)) - (q - qh) * d0.hi;
+      const double q2 = (rest + (nLo - q * dLo)) * inverse;
+      // q alone can be off by 2^-45 (n's low part is not normalized), u = q + q2 is not.
+      const double u = q + q2;
+      const double u2 = u * u;
+      // atan(u) - u to u^9 (the next term is below 2^-73 u), in Estrin's order
+      const double tail = u * u2 * ((-1.0 / 3 + u2 * (1.0 / 5)) + (u2 * u2) * (-1.0 / 7 + u2 * (1.0 / 9)));
+      const DD th = FastTwoSum(at.hi, q);  // atan(c) = 0 or above |u|
+      const DD h = TwoSum(k.hi, FlipSign(th.hi, minus));
+      const double lo = (h.lo + k.lo) + FlipSign((th.lo + at.lo) + (q2 + tail), minus);
+      if (!RoundIfSure(h.hi, lo, kQuickError * h.hi, out)) {
+        const DD theta = Add(at, AtanAccurate(Div(TwoSum(n0.hi, nLo), {d0.hi, dLo})));
+        out = Add(k, minus ? Neg(theta) : theta).hi;
       }
     }
   }
-  return negative ? -out : out;
+  return FlipSign(out, BitCast<uint64_t>(y.hi) & 0x8000000000000000);
 }
 
 // sqrt(1 - x^2) for |x| <= 1, in double-double.
@@ -382,26 +440,133 @@ DD Cosine(double x) {
   return FastTwoSum(s, (((w.hi - ss.hi) - ss.lo) + w.lo) / (2 * s));
 }
 
+// ---- power: exp(y log x), each to about 100 bits
+
+constexpr DD kLn2 = {0x1.62e42fefa39efp-1, 0x1.abc9e3b39803fp-56};
+constexpr double kLn2Tail = 0x1.7b57a079a1934p-111;
+template <int N>
+constexpr Series<N> OddReciprocals() {  // 1 / (2k + 1)
+  Series<N> s{};
+  for (int k = 0; k < N; ++k) s.c[k] = Div(DD{1, 0}, DD{static_cast<double>(2 * k + 1), 0});
+  return s;
+}
+template <int N>
+constexpr Series<N> InverseFactorials() {  // 1 / k!
+  Series<N> s{};
+  DD term = {1, 0};
+  for (int k = 0; k < N; ++k) {
+    s.c[k] = term;
+    term = Div(term, DD{static_cast<double>(k + 1), 0});
+  }
+  return s;
+}
+// 2^-108 and better: atanh's series for |s| <= 0.172, exp's for |r| <= 0.35.
+constexpr Series<22> kAtanhSeries = OddReciprocals<22>();
+constexpr Series<25> kExpSeries = InverseFactorials<25>();
+
+// e ln 2 for a whole e below 2^11: the first two products are exact.
+DD TimesLn2(double e) { return Add(Add(TwoProd(e, kLn2.hi), TwoProd(e, kLn2.lo)), DD{e * kLn2Tail, 0}); }
+
+// log(ax) for finite ax > 0.
+DD Log(double ax) {
+  int e = 0;
+  if (ax < 0x1p-1022) {  // subnormal
+    ax *= 0x1p54;
+    e = -54;
+  }
+  const uint64_t bits = BitCast<uint64_t>(ax);
+  e += static_cast<int>(bits >> 52) - 1023;
+  double m = BitCast<double>((bits & 0x000FFFFFFFFFFFFF) | 0x3FF0000000000000);  // in [1, 2)
+  if (m > 0x1.6a09e667f3bcdp0) {  // into [sqrt(1/2), sqrt(2)]
+    m *= 0.5;
+    ++e;
+  }
+  // log m = 2 atanh(s), s = (m - 1) / (m + 1); m - 1 is exact
+  const DD s = Div(DD{m - 1, 0}, TwoSum(m, 1));
+  return Add(TimesLn2(e), Mul(Horner(kAtanhSeries, Mul(s, s)), DD{2 * s.hi, 2 * s.lo}));
+}
+
+// e^t rounded once to the nearest double, subnormal results included.
+double Exp(DD t) {
+  if (t.hi > 709.8) return kInf;
+  if (t.hi < -745.2) return 0.0;  // below half the smallest subnormal
+  const double k = (t.hi * 0x1.71547652b82fep0 + kRoundShifter) - kRoundShifter;
+  const DD v = Horner(kExpSeries, Add(t, Neg(TimesLn2(k))));  // e^r, |r| <= 0.35
+  const int n = static_cast<int>(k);
+  // A normal result is v.hi times 2^n, exact (or past the largest double, as IEEE rounds it).
+  if (n > -1022 || (n == -1022 && v.hi >= 1)) return Scale(Scale(v.hi, n / 2), n - n / 2);
+  // A subnormal one: v 2^(n + 1074) rounded to a whole number once, v.lo included.
+  const double w = Scale(v.hi, n + 1074);
+  double whole = (w + 0x1p52) - 0x1p52;
+  const double rest = (w - whole) + Scale(v.lo, n + 1074);
+  if (rest > 0.5) whole += 1;
+  if (rest < -0.5) whole -= 1;
+  return whole * 0x1p-1074;
+}
+
+// 0 for a y that is not a whole number, 1 for an odd one, 2 for an even one.
+int WholeKind(double y) {
+  const uint64_t bits = BitCast<uint64_t>(y);
+  const int e = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+  if (e < 0) return y == 0 ? 2 : 0;
+  if (e >= 53) return 2;
+  const uint64_t m = (bits & 0x000FFFFFFFFFFFFF) | (uint64_t{1} << 52);
+  if (m & ((uint64_t{1} << (52 - e)) - 1)) return 0;
+  return (m >> (52 - e)) & 1 ? 1 : 2;
+}
+
+// ax^y for a whole y when the result is exact or exactly half-way between
+// two doubles (such as (1 + 2^-27)^2), which an approximation cannot round:
+// ax = m 2^e with m odd, and m^y is computed in integers. False otherwise.
+bool ExactPower(double ax, double y, double& out) {
+  if (!(y >= -64 && y <= 64)) return false;
+  const uint64_t bits = BitCast<uint64_t>(ax);
+  if (bits >> 52 == 0) return false;  // subnormal
+  uint64_t m = (bits & 0x000FFFFFFFFFFFFF) | (uint64_t{1} << 52);
+  const int zeros = std::countr_zero(m);
+  m >>= zeros;
+  const int n = static_cast<int>(y);
+  const int e = (static_cast<int>(bits >> 52) - 1075 + zeros) * n;  // the result is m^n 2^e
+  if (m == 1) {  // a power of two
+    if (e > 1023) out = kInf;
+    else if (e >= -1022) out = Scale(Scale(1.0, e / 2), e - e / 2);
+    else if (e >= -1074) out = Scale(0x1p-1074, e + 1074);
+    else out = 0.0;  // 2^-1075 ties to the even 0
+    return true;
+  }
+  if (n < 2) return false;  // 1 / m^n with m odd > 1 never ends in binary
+  uint64_t p = 1;
+  for (int i = 0; i < n; ++i) {
+    if (p > (uint64_t{1} << 54) / m) return false;  // more than 54 bits: neither exact nor half-way
+    p *= m;
+  }
+  const int top = e + 63 - std::countl_zero(p);  // the result's exponent
+  if (top < -1022 || top > 1023) return false;
+  // p has at most 54 bits: converting it rounds once, ties to even.
+  out = Scale(Scale(static_cast<double>(static_cast<int64_t>(p)), e / 2), e - e / 2);
+  return true;
+}
+
 }  // namespace
 
 double Sin(double x) { return SinCos(x, 0); }
 double Cos(double x) { return SinCos(x, 1); }
 
 double Tan(double x) {
-  const double ax = x < 0 ? -x : x;
+  const double ax = Abs(x);
   if (!(ax < kInf)) return kNaN;
   if (ax < 0x1p-27) return x;  // |tan x - x| is below a quarter of an ulp
   int q;
   bool exact;
   DD r = Reduce(ax, q, exact);
   // tan(x) = tan(r) in even quadrants, -cos(r) / sin(r) in odd ones.
-  DD s = SinCosQuick(r, false);
-  DD c = SinCosQuick(r, true);
+  DD s = SinCosQuick(r, 0);
+  DD c = SinCosQuick(r, 1);
   s = FastTwoSum(s.hi, s.lo);
   c = FastTwoSum(c.hi, c.lo);
   DD v = q & 1 ? Div(c, s) : Div(s, c);
   double out;
-  if (!RoundIfSure(v.hi, v.lo, 2 * kQuickError * (v.hi < 0 ? -v.hi : v.hi), out)) {
+  if (!RoundIfSure(v.hi, v.lo, 2 * kQuickError * Abs(v.hi), out)) {
     if (!exact) r = ReduceExact(ax, q);
     s = SinAccurate(r);
     c = CosAccurate(r);
@@ -411,19 +576,44 @@ double Tan(double x) {
   return x < 0 ? -out : out;
 }
 
-double Atan2(double y, double x) { return Atan2DD({y, 0}, {x, 0}); }
-double Atan(double x) { return Atan2DD({x, 0}, {1, 0}); }
+double Atan2(double y, double x) { return Atan2DD<false>({y, 0}, {x, 0}); }
+double Atan(double x) { return Atan2DD<false>({x, 0}, {1, 0}); }
 
 double Asin(double x) {
   if (!(x >= -1 && x <= 1)) return kNaN;
   const double ax = x < 0 ? -x : x;
   if (ax < 0x1p-27) return x;  // |asin x - x| is below a quarter of an ulp
-  return Atan2DD({x, 0}, Cosine(x));
+  return Atan2DD<true>({x, 0}, Cosine(x));
 }
 
 double Acos(double x) {
   if (!(x >= -1 && x <= 1)) return kNaN;
-  return Atan2DD(Cosine(x), {x, 0});
+  return Atan2DD<true>(Cosine(x), {x, 0});
+}
+
+double Pow(double x, double y) {
+  if (y == 0 || x == 1) return 1.0;
+  if (x != x || y != y) return kNaN;
+  const int kind = WholeKind(y);
+  const double ax = Abs(x);
+  // A negative x keeps its sign only through an odd power.
+  const uint64_t sign = SignBit(x) && kind == 1 ? 0x8000000000000000 : 0;
+  if (Abs(y) == kInf) return ax == 1 ? 1.0 : ((ax < 1) == (y > 0) ? 0.0 : kInf);
+  if (ax == 0 || ax == kInf) return FlipSign((ax == 0) == (y < 0) ? kInf : 0.0, sign);
+  if (SignBit(x) && kind == 0) return kNaN;
+  // The powers IEEE arithmetic already rounds correctly; 1/x can fall within
+  // 2^-106 of half-way, too close for the approximation.
+  if (y == 1) return x;
+  if (y == -1) return 1 / x;
+  if (y == 2) return x * x;
+  if (y == 0.5) return std::sqrt(x);
+  double out;
+  if (kind == 0 || !ExactPower(ax, y, out)) {
+    const DD l = Log(ax);
+    // Past 2^64, |y log ax| exceeds 2^11 (|log ax| >= 2^-53): the result overflows or vanishes.
+    out = Exp(Abs(y) > 0x1p64 ? DD{y * l.hi, 0} : Mul(DD{y, 0}, l));
+  }
+  return FlipSign(out, sign);
 }
 
 }  // namespace portable_math

@@ -24,5 +24,10 @@ double Acos(double x);
 double Atan(double x);
 // The angle of (x, y), -pi to pi, with the signed zeros and infinities of C's atan2.
 double Atan2(double y, double x);
+// x to the power y with C's special cases, carried to about 95 bits (the
+// logarithm's error grows with |y log x|). Exact and half-way results are
+// found for whole y; a half-way result of a fractional power (x^1.5 can be
+// one) rounds to either neighbour, the same one everywhere.
+double Pow(double x, double y);
 
 }  // namespace portable_math

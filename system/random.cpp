@@ -78,7 +78,7 @@ int32_t ToInt(double x) {
 }
 
 double FMod(double a, double b) { return std::fmod(a, b); }
-double Pow(double x, double y) { return std::pow(x, y); }
+double Pow(double x, double y) { return portable_math::Pow(x, y); }
 double Abs(double x) { return std::fabs(x); }
 int32_t Abs(int32_t x) { return x < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(x)) : x; }
 double Min(double a, double b) { return a < b ? a : b; }

@@ -54,7 +54,7 @@ double Sqrt(double x);
 int32_t ToInt(double x);
 // Remainder with the sign of the dividend: FMod(-7.5, 2) is -1.5.
 double FMod(double a, double b);
-// The platform's own power function (the game does not use it).
+// x to the power y, the same bits on every platform (system/portable_math.h).
 double Pow(double x, double y);
 double Abs(double x);
 int32_t Abs(int32_t x);

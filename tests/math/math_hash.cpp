@@ -1,4 +1,4 @@
-// One hash of the degree functions' results for ten million arguments: the
+// One hash of eleven million results of the degree functions and Pow: the
 // game's angles and vectors, every binade of the doubles, NaNs and
 // infinities. Built for each platform, it must print the same hash, the one
 // it is given (exit status 1 otherwise), so a replay recorded on one
@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 1000000; ++i) {
     const uint64_t r = Next();
     const double degrees = static_cast<double>(static_cast<int64_t>(r % 2000001) - 1000000) + (r >> 54) / 1024.0;
-    const double any = Bits(Next());
+    const uint64_t b = Next();  // every binade, NaNs and infinities; or 2^-40 to 2^24
+    const double any = Bits(i % 2 ? b : (b & 0x800FFFFFFFFFFFFF) | (1023 - 40 + b % 64) << 52);
     const double unit = static_cast<double>(static_cast<int64_t>(r >> 10)) * 0x1p-53 - 1;
     const double dx = static_cast<double>(static_cast<int64_t>(r % 2001) - 1000);
     const double dy = static_cast<double>(static_cast<int64_t>((r >> 20) % 2001) - 1000) + (r >> 60) / 16.0;
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     Mix(ASinDeg(unit));
     Mix(ACosDeg(unit));
     Mix(ATanDeg(any));
+    Mix(Pow(unit + 1.5, dy / 32));
   }
   char hash[17];
   std::snprintf(hash, sizeof hash, "%016" PRIx64, g_hash);

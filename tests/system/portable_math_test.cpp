@@ -27,6 +27,7 @@ const struct {
     {"asin", [](double x, double) { return Asin(x); }, Unary<mpfr_asin>},
     {"acos", [](double x, double) { return Acos(x); }, Unary<mpfr_acos>},
     {"atan2", [](double x, double y) { return Atan2(y, x); }, Atan2Yx},
+    {"pow", Pow, mpfr_pow},
 };
 uint64_t g_state;
 uint64_t Next() {  // splitmix64
@@ -64,13 +65,20 @@ TEST(PortableMath, CorrectlyRoundedEverywhere) {
         ADD_FAILURE() << f.name << "(" << std::hexfloat << x << ", " << y << ") = " << got << ", exact " << want;
     };
     const bool inverse = f.name[0] == 'a';
+    const bool power = f.exact == mpfr_pow;
     for (double x : special)
       for (double y : special) check(x, y);
+    // exactly half-way powers, which round to the even neighbour
+    check(0x1.0000002p0, 2);
+    check(-0x1.00004p0, 3);
+    check(2, -1075);
     for (int i = 0; i < 60000; ++i) {
       const uint64_t r = Next();
       // the game's angles: degrees up to a million in steps of 1/1024, turned into radians as the game does
       const double degrees = static_cast<double>(static_cast<int64_t>(r % 2000001) - 1000000) + (r >> 54) / 1024.0;
-      const double any = Bits(Next());  // every binade, subnormals, infinities and NaNs among them
+      // every binade, subnormals, infinities and NaNs among them; or 2^-40 to 2^24
+      const uint64_t b = Next();
+      const double any = Bits(i % 2 ? b : (b & 0x800FFFFFFFFFFFFF) | (1023 - 40 + b % 64) << 52);
       // multiples of 90 degrees, the reduction's hardest arguments, and their neighbours
       const double right = Bits(std::bit_cast<uint64_t>(90.0 * static_cast<int32_t>(r % 80001 - 40000) * degToRad) +
                                 (r >> 62) - 1);
@@ -78,10 +86,11 @@ TEST(PortableMath, CorrectlyRoundedEverywhere) {
       // game vectors: whole pixel differences and fractional positions
       const double dx = static_cast<double>(static_cast<int64_t>(r % 2001) - 1000);
       const double dy = static_cast<double>(static_cast<int64_t>((r >> 20) % 2001) - 1000) + (r >> 60) / 16.0;
-      check(inverse ? unit : degrees * degToRad, dy);
+      check(inverse ? unit : power ? unit + 1.5 : degrees * degToRad, power ? dy / 32 : dy);
       check(any, inverse ? dx : Bits(Next()));
       check(inverse ? dx / 1000 : right, any);
       check(dx, dy);
+      if (power) check(dx / 64, static_cast<double>(static_cast<int64_t>(r % 41) - 20));
     }
     EXPECT_EQ(wrong, 0) << f.name;
   }
