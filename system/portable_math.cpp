@@ -241,10 +241,11 @@ DD ReduceExact(double ax, int& q) {
   if (top < 0) return kZero;
   const int lead = 32 * top + 31 - std::countl_zero(p[top]);  // the fraction's leading one
   // 128 bits from the leading one down; the fraction is far above bit 128.
-  auto bits64 = [&](int low) {
-    uint64_t v = 0;
-    for (int n = 63; n >= 0; --n) v = (v << 1) | bit(low + n);
-    return v;
+  auto bits64 = [&](int low) {  // bits low to low + 63 (low + 95 is still inside p)
+    const int w = low / 32;
+    const int shift = low % 32;
+    const uint64_t two = (uint64_t{p[w + 1]} << 32) | p[w];
+    return shift ? (two >> shift) | (uint64_t{p[w + 2]} << (64 - shift)) : two;
   };
   const uint64_t a = bits64(lead - 63);
   const uint64_t b = bits64(lead - 127);
