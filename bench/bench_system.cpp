@@ -1,6 +1,10 @@
 // Benchmarks for the system services the game leans on every frame: the
-// random generator and walks over the world lists while they change.
+// random generator, the degree trigonometry and walks over the world lists
+// while they change.
 #include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
 
 #include "system/list.h"
 #include "system/random.h"
@@ -25,6 +29,43 @@ void BM_RandomFloat(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RandomFloat);
+
+// The portable degree functions against the platform's own on the same
+// arguments: angles as the game makes them (whole degrees of the aim,
+// fractions of the clock) and screen vectors for the arc tangent.
+constexpr int kArguments = 4096;
+std::vector<double> Arguments(double low, double high) {
+  SeedRandom(kInitialRandomSeed);
+  std::vector<double> a(kArguments);
+  for (int i = 0; i < kArguments; ++i) a[i] = i % 2 ? RandomInt(0, 360) : RandomFloat(low, high);
+  return a;
+}
+
+template <double (*F)(double)>
+void BM_Sine(benchmark::State& state) {
+  const std::vector<double> a = Arguments(0, 100000 / 16.0);
+  int i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(F(a[i++ % kArguments]));
+  state.SetItemsProcessed(state.iterations());
+}
+double PlatformSinDeg(double degrees) { return std::sin(degrees * (kPi / 180.0)); }
+BENCHMARK(BM_Sine<SinDeg>)->Name("BM_SinDeg");
+BENCHMARK(BM_Sine<PlatformSinDeg>)->Name("BM_SinDeg_Platform");
+
+template <double (*F)(double, double)>
+void BM_ArcTangent(benchmark::State& state) {
+  const std::vector<double> y = Arguments(-600, 600);
+  const std::vector<double> x = Arguments(-800, 800);
+  int i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(F(y[i % kArguments], x[(i + 1) % kArguments]));
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+double PlatformATan2Deg(double y, double x) { return std::atan2(y, x) * (180.0 / kPi); }
+BENCHMARK(BM_ArcTangent<ATan2Deg>)->Name("BM_ATan2Deg");
+BENCHMARK(BM_ArcTangent<PlatformATan2Deg>)->Name("BM_ATan2Deg_Platform");
 
 void Fill(TList& list, int count) {
   for (int i = 0; i < count; ++i) {

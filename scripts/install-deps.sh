@@ -26,10 +26,11 @@ GROUP[package]="dpkg-dev file"
 # The test suite: Google Test, X11 for the end-to-end tests, a headless
 # display with xauth for xvfb-run, xdotool to play, xwininfo and xwd to look,
 # the X core fonts SDL's message box draws its text with, and the desktop
-# entry's and the Debian package's checkers.
+# entry's and the Debian package's checkers; MPFR (over GMP), the exact
+# reference the degree trigonometry is checked against.
 GROUP[test]="libgtest-dev libgmock-dev libx11-dev
   xvfb xauth xdotool x11-utils x11-apps xfonts-base
-  desktop-file-utils lintian"
+  desktop-file-utils lintian libmpfr-dev libgmp-dev"
 # `make bench`: Google Benchmark, and the table's script, which plays the
 # game on a private Xvfb.
 GROUP[bench]="libbenchmark-dev python3 xvfb xdotool"

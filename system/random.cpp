@@ -2,6 +2,8 @@
 // the result is exact in double precision and matches the game's sequence.
 #include "system/random.h"
 
+#include "system/portable_math.h"
+
 #include <climits>
 #include <cmath>
 
@@ -52,13 +54,21 @@ int32_t RandomInt(int32_t a, int32_t b) {
   return static_cast<int32_t>(b + static_cast<int64_t>(u * static_cast<double>(1 - range)));
 }
 
-double SinDeg(double degrees) { return std::sin(degrees * kDegToRad); }
-double CosDeg(double degrees) { return std::cos(degrees * kDegToRad); }
-double TanDeg(double degrees) { return std::tan(degrees * kDegToRad); }
-double ASinDeg(double x) { return std::asin(x) * kRadToDeg; }
-double ACosDeg(double x) { return std::acos(x) * kRadToDeg; }
-double ATanDeg(double x) { return std::atan(x) * kRadToDeg; }
-double ATan2Deg(double y, double x) { return std::atan2(y, x) * kRadToDeg; }
+// The radian functions are the portable ones, not the platform's, so the
+// game's state is the same bits on every platform; the conversion to and
+// from degrees is the one rounded product it always was. A NaN comes back as
+// the one quiet NaN whatever the platform's arithmetic would do to its bits.
+double SinDeg(double degrees) { return portable_math::Sin(degrees * kDegToRad); }
+double CosDeg(double degrees) { return portable_math::Cos(degrees * kDegToRad); }
+double TanDeg(double degrees) { return portable_math::Tan(degrees * kDegToRad); }
+namespace {
+double ToDegrees(double radians) { return radians == radians ? radians * kRadToDeg : radians; }
+}  // namespace
+double ASinDeg(double x) { return ToDegrees(portable_math::Asin(x)); }
+double ACosDeg(double x) { return ToDegrees(portable_math::Acos(x)); }
+double ATanDeg(double x) { return ToDegrees(portable_math::Atan(x)); }
+double ATan2Deg(double y, double x) { return ToDegrees(portable_math::Atan2(y, x)); }
+// IEEE square root is correctly rounded everywhere already.
 double Sqrt(double x) { return std::sqrt(x); }
 
 int32_t ToInt(double x) {
@@ -68,7 +78,7 @@ int32_t ToInt(double x) {
 }
 
 double FMod(double a, double b) { return std::fmod(a, b); }
-double Pow(double x, double y) { return std::pow(x, y); }
+double Pow(double x, double y) { return portable_math::Pow(x, y); }
 double Abs(double x) { return std::fabs(x); }
 int32_t Abs(int32_t x) { return x < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(x)) : x; }
 double Min(double a, double b) { return a < b ? a : b; }

@@ -30,6 +30,9 @@ inline double Rnd(double a = 1.0, double b = 0.0) { return RandomFloat(a, b); }
 inline int32_t Rand(int32_t a, int32_t b = 1) { return RandomInt(a, b); }
 
 // ---- degree trigonometry (angles in degrees, y down the screen)
+// Each is the radian function of the degrees times pi/180 (the inverse ones:
+// the radian result times 180/pi), the radian function correctly rounded and
+// the same bits on every platform (system/portable_math.h).
 
 constexpr double kPi = 3.141592653589793;
 
@@ -51,6 +54,7 @@ double Sqrt(double x);
 int32_t ToInt(double x);
 // Remainder with the sign of the dividend: FMod(-7.5, 2) is -1.5.
 double FMod(double a, double b);
+// x to the power y, the same bits on every platform (system/portable_math.h).
 double Pow(double x, double y);
 double Abs(double x);
 int32_t Abs(int32_t x);

@@ -1,0 +1,26 @@
+# Builds the hash program with MinGW and with emscripten, runs the one under
+# Wine and the other under node; both must print the native build's hash.
+string(REPLACE "|" ";" SOURCES "${SOURCES}")
+string(REPLACE "|" ";" FLAGS "${FLAGS}")
+file(MAKE_DIRECTORY ${WORK_DIR})
+set(common -std=c++20 -O2 ${FLAGS} -I${SOURCE_DIR} ${SOURCES})
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}): ${out}${err}")
+  endif()
+  string(STRIP "${out}" out)
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+run("The MinGW build" ${MINGW_CXX} ${common} -static -o ${WORK_DIR}/math_hash.exe)
+# A console program: Wine needs a prefix of its own, and no display.
+run("Wine" ${CMAKE_COMMAND} -E env WINEPREFIX=${WORK_DIR}/wine WINEDEBUG=-all ${WINE} ${WORK_DIR}/math_hash.exe)
+set(windows "${out}")
+run("The emscripten build" ${CMAKE_COMMAND} -E env EMSDK_PYTHON=/usr/bin/python3 NODE_PATH=/usr/share/nodejs
+    NODE_OPTIONS=--no-experimental-fetch ${EMCC} ${common} -sEXIT_RUNTIME=1 -o ${WORK_DIR}/math_hash.js)
+run("node" ${CMAKE_COMMAND} -E env NODE_OPTIONS=--no-experimental-fetch ${NODE} ${WORK_DIR}/math_hash.js)
+set(web "${out}")
+message(STATUS "hash: expected ${EXPECTED}, Windows ${windows}, browser ${web}")
+if(NOT windows STREQUAL EXPECTED OR NOT web STREQUAL EXPECTED)
+  message(FATAL_ERROR "the degree functions give other bits on Windows or in the browser")
+endif()
