@@ -28,7 +28,8 @@ set(web_late_js ${CMAKE_BINARY_DIR}/web-late-files.js)
 list(JOIN web_late_files "\", \"" web_late_names)
 file(WRITE ${web_late_js}.new "Module[\"lateFiles\"] = [\"${web_late_names}\"];\n")
 configure_file(${web_late_js}.new ${web_late_js} COPYONLY)
-set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${web_late_js})
+set_property(TARGET gloomfall APPEND PROPERTY LINK_DEPENDS ${web_late_js}
+                                                         ${CMAKE_SOURCE_DIR}/graphics/web/web_canvas.js)
 add_custom_command(OUTPUT ${web_data_stamp}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${web_data}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${web_data}
@@ -94,7 +95,8 @@ target_link_options(gloomfall PRIVATE
   -sGL_EXTENSIONS_IN_PREFIXED_FORMAT=0 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0 -sTEXTDECODER=2
   "-sINCOMING_MODULE_JS_API=[canvas,getPreloadedPackage,instantiateWasm,print,printErr,onExit,onAbort,preRun,locateFile,monitorRunDependencies]"
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_funcs}
-  "--preload-file=${web_data}@/" "--pre-js=${web_late_js}")
+  "--preload-file=${web_data}@/" "--pre-js=${web_late_js}"
+  "--js-library=${CMAKE_SOURCE_DIR}/graphics/web/web_canvas.js")
 
 set(folder ${CMAKE_BINARY_DIR}/gloomfall)
 set(zip ${CMAKE_BINARY_DIR}/gloomfall-${PROJECT_VERSION}-web.zip)

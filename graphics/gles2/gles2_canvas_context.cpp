@@ -374,7 +374,7 @@ void TGLES2CanvasDriver::Cls() {
 }
 
 void TGLES2CanvasDriver::SetClsColor(int red, int green, int blue) {
-  glClearColor(ColorByte(red) / 255.0f, ColorByte(green) / 255.0f, ColorByte(blue) / 255.0f, 1.0f);
+  GLClearColor(ColorByte(red) / 255.0f, ColorByte(green) / 255.0f, ColorByte(blue) / 255.0f, 1.0f);
 }
 
 void TGLES2CanvasDriver::SetViewport(int x, int y, int width, int height) {
