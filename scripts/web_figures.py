@@ -6,12 +6,13 @@ served by docs/building.md's command on 127.0.0.1, each run in a fresh profile.
   scripts/web_figures.py <web-build-dir> [runs] [--restore]
 
 Prints, per run: navigation to the first title frame (a click on the page's
-button first, when it has one) and to the music being decoded (the page's
-"gloomfall: background work done" mark; a page without it decoded the music
-before the title), the bytes fetched before the first frame (each file as
-`gzip -9` makes it), the longest title frame (the game's own work, from an
-animation frame to its asking for the next, and the longest gap between two
-animation frames) while the music is prepared and in the two seconds after, the main thread's time per frame on the
+button first, when it has one) and to the sounds being decoded (the page's
+"gloomfall: background work done" mark; a page without it decoded them
+before the title, and its title's first two seconds stand in), the bytes
+fetched before the first frame (each file as `gzip -9` makes it), the longest
+title frame (the game's own work, from an animation frame to its asking for
+the next, and the longest gap between two animation frames) while they are
+prepared and in the two seconds after, the main thread's time per frame on the
 title and in a busy game (Performance.getMetrics over four seconds, divided
 by the animation frames the game asked for; and the game's own work from
 an animation frame to its asking for the next), and, when the page survives a
@@ -51,7 +52,7 @@ START = """(() => {
   const ready = mark ? mark.startTime : -1;
   const files = performance.getEntriesByType("resource").filter(r => r.startTime < firstFrameAt)
     .map(r => r.name.split("/").pop());
-  const until = ready >= 0 ? ready : firstFrameAt;
+  const until = ready >= 0 ? ready : firstFrameAt + 2000;
   const during = frameLog.filter(f => f[0] < until), after = frameLog.filter(f => f[0] >= until && f[0] < until + 2000);
   const gaps = list => Math.max(0, ...list.slice(1).map((f, i) => f[0] - list[i][0]));
   const longest = list => Math.max(0, ...list.map(f => f[1]));
@@ -182,9 +183,9 @@ def main():
             first, start, title, game, restore = one_run(url)
             ready, files, during, during_gap, after, after_gap = start
             fetched = sum(gzipped(folder, name) for name in files)
-            print(f"run {n + 1}: first title frame {first[0]:.2f} s (seen), {first[1]:.2f} s (drawn); music ready "
+            print(f"run {n + 1}: first title frame {first[0]:.2f} s (seen), {first[1]:.2f} s (drawn); sounds ready "
                   + (f"{ready / 1000:.2f} s" if ready >= 0 else "before it") + f"; {fetched:,} bytes gzipped before "
-                  f"it ({', '.join(files)}); longest title frame / gap while the music is prepared "
+                  f"it ({', '.join(files)}); longest title frame / gap while they are prepared "
                   f"{during:.1f} / {during_gap:.1f} ms, in the 2 s after {after:.1f} / {after_gap:.1f} ms; per frame, "
                   f"main thread / game's own ms, mean (median, 10th percentile) (fps): "
                   f"title {title[0]:.2f}/{title[1]:.2f} ({title[3]:.2f}, {title[4]:.2f}) ({title[2]:.0f}), "
