@@ -5,7 +5,6 @@
 #include "audio/audio.h"
 
 #include <cstdlib>
-#include <future>
 
 #include "audio/korvane_driver.h"
 #include "system/background.h"
@@ -113,7 +112,7 @@ int AudioDriverExists(const std::string& name) {
 TAudioDriver* CurrentAudioDriver() { return g_current; }
 
 void ShutdownAudioDriver() {
-  FinishBackgroundSounds();
+  StopBackgroundSounds();
   if (g_current) g_current->Shutdown();
   g_current = nullptr;
 }
@@ -121,12 +120,36 @@ void ShutdownAudioDriver() {
 // ---- sounds decoded in the background ----
 
 namespace {
+// The decoding of one file, a slice at a time; a file still on its way is
+// waited for, and opened once it is here.
+class TDecodingJob : public TBackgroundJob {
+ public:
+  TDecodingJob(TAudioUrl url, std::unique_ptr<TAudioSampleDecoding> decoding)
+      : url_(std::move(url)), decoding_(std::move(decoding)) {}
+  Slice Step() override {
+    if (!decoding_) {
+      if (FileArriving(url_.path)) return Slice::kWaiting;
+      decoding_ = StartLoadingAudioSample(url_);
+      if (!decoding_) return Slice::kDone;
+    }
+    if (!decoding_->Step()) return Slice::kMore;
+    sample = decoding_->Result();
+    decoding_.reset();
+    return Slice::kDone;
+  }
+  std::shared_ptr<TAudioSample> sample;
+
+ private:
+  TAudioUrl url_;
+  std::unique_ptr<TAudioSampleDecoding> decoding_;
+};
+
 // The sample comes from the background; the sound is made from it on the
 // game's thread, by the driver current then, when it is first asked for.
 class TBackgroundSound : public TSound {
  public:
-  TBackgroundSound(std::future<std::shared_ptr<TObject>> decoding, int flags)
-      : decoding_(std::move(decoding)), flags_(flags) {}
+  TBackgroundSound(std::shared_ptr<TDecodingJob> job, int flags)
+      : job_(job), work_(RunInBackground(std::move(job))), flags_(flags) {}
   std::shared_ptr<TChannel> Play(const std::shared_ptr<TChannel>& channel) override {
     TSound* sound = Ready();
     return sound ? sound->Play(channel) : nullptr;
@@ -135,19 +158,22 @@ class TBackgroundSound : public TSound {
     TSound* sound = Ready();
     return sound ? sound->Cue(channel) : nullptr;
   }
-  void Wait() {
-    if (decoding_.valid()) decoding_.wait();
+  void Stop() {
+    if (work_) work_->Stop();
   }
 
  private:
   TSound* Ready() {
-    if (decoding_.valid()) {
-      auto sample = std::static_pointer_cast<TAudioSample>(decoding_.get());
-      if (sample) sound_ = AudioDriver().CreateSound(sample, flags_);
+    if (work_) {
+      auto work = std::move(work_);
+      work->Finish();
+      if (job_->sample) sound_ = AudioDriver().CreateSound(job_->sample, flags_);
+      job_.reset();
     }
     return sound_.get();
   }
-  std::future<std::shared_ptr<TObject>> decoding_;
+  std::shared_ptr<TDecodingJob> job_;
+  std::shared_ptr<TBackgroundWork> work_;
   int flags_;
   std::shared_ptr<TSound> sound_;
 };
@@ -157,18 +183,22 @@ std::vector<std::weak_ptr<TBackgroundSound>> g_background;
 
 std::shared_ptr<TSound> LoadSoundInBackground(const TAudioUrl& url, int flags) {
   if (std::dynamic_pointer_cast<TAudioSample>(url.object)) return LoadSound(url, flags);
-  std::shared_ptr<TStream> stream = url.object ? ReadStream(url.object) : ReadStream(url.path);
-  if (!stream) return nullptr;
-  auto sound = std::make_shared<TBackgroundSound>(
-      RunInBackground([stream] { return std::static_pointer_cast<TObject>(LoadAudioSample(stream)); }), flags);
+  // A file that is here is opened at once, so that one that cannot be is
+  // none at once.
+  std::unique_ptr<TAudioSampleDecoding> decoding;
+  if (url.object || !FileArriving(url.path)) {
+    decoding = StartLoadingAudioSample(url);
+    if (!decoding) return nullptr;
+  }
+  auto sound = std::make_shared<TBackgroundSound>(std::make_shared<TDecodingJob>(url, std::move(decoding)), flags);
   std::erase_if(g_background, [](const auto& pending) { return pending.expired(); });
   g_background.push_back(sound);
   return sound;
 }
 
-void FinishBackgroundSounds() {
+void StopBackgroundSounds() {
   for (const auto& pending : g_background) {
-    if (auto sound = pending.lock()) sound->Wait();
+    if (auto sound = pending.lock()) sound->Stop();
   }
   g_background.clear();
 }

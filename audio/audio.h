@@ -71,13 +71,15 @@ int AudioDriverExists(const std::string& name);
 std::shared_ptr<TSound> LoadSound(const TAudioUrl& url, int flags = 0);
 // LoadSound with the decoding handed to the background (system/background.h),
 // for a sound that is not needed at once: the handle comes at once (none only
-// when the file cannot be opened), and the first Play or Cue waits for the
-// decoding. A file that does not decode then plays nothing and gives none,
-// as a sound that did not load does.
+// when the file cannot be opened; a file still on its way is opened when it
+// is here), and the first Play or Cue finishes the decoding first, waiting
+// for the file if it must. A file that does not decode, or never comes,
+// then plays nothing and gives none, as a sound that did not load does.
 std::shared_ptr<TSound> LoadSoundInBackground(const TAudioUrl& url, int flags = 0);
-// Waits until every sound still decoding in the background is done; the
-// driver's shutdown does so before anything they lean on goes.
-void FinishBackgroundSounds();
+// Stops the decoding of every sound still decoding in the background, before
+// anything it leans on goes (the driver's shutdown does so); one played after
+// that decodes the rest there and then.
+void StopBackgroundSounds();
 // A missing sound (a file that did not load) plays nothing and gives none.
 std::shared_ptr<TChannel> PlaySound(const std::shared_ptr<TSound>& sound,
                                     const std::shared_ptr<TChannel>& channel = nullptr);

@@ -1,6 +1,7 @@
-// The OGG Vorbis loader: the whole first logical bitstream decoded at once to
-// 16-bit little-endian PCM, read through libvorbisfile's callback interface
-// over our own stream. Files with more than two channels are refused (the
+// The OGG Vorbis loader: the whole first logical bitstream decoded to 16-bit
+// little-endian PCM, at once or a slice at a time, read through
+// libvorbisfile's callback interface over our own stream. Files with more
+// than two channels are refused (the
 // sample formats hold at most two), and a stream that ends before its
 // announced length gives the frames it held: the memory a sound takes follows
 // what it decodes to, never what it claims.
@@ -64,61 +65,103 @@ long TellCallback(void* source) {
   }
 }
 
-// ov_clear() on every way out.
-struct VorbisFile {
-  OggVorbis_File file{};
-  bool open = false;
-  ~VorbisFile() {
-    if (open) ov_clear(&file);
+// The whole decoding: the file opened and the sample made in Start(), then a
+// few packets of PCM per Step(), each read asking for all the bytes still
+// missing, as a decoding in one go asks for them: the same calls in the same
+// order, so the same samples however the slices fall.
+class TOggDecoding : public TAudioSampleDecoding {
+ public:
+  bool Start(const std::shared_ptr<TStream>& stream);
+  bool Step() override;
+  std::shared_ptr<TAudioSample> Result() override { return sample_; }
+  ~TOggDecoding() override {
+    if (open_) ov_clear(&file_);
   }
+
+ private:
+  // Reads per slice: vorbisfile hands out at most one packet (a few
+  // thousand frames) per read.
+  static constexpr int kReadsPerSlice = 2;
+
+  std::shared_ptr<TStream> stream_;
+  OggVorbis_File file_{};
+  bool open_ = false;
+  std::shared_ptr<TAudioSample> sample_;
+  int64_t announced_ = 0;
+  int64_t frames_ = 0;
+  int frame_bytes_ = 0;
 };
 
-}  // namespace
-
-std::shared_ptr<TAudioSample> TAudioSampleLoaderOGG::LoadAudioSample(const std::shared_ptr<TStream>& stream) {
+bool TOggDecoding::Start(const std::shared_ptr<TStream>& stream) {
+  stream_ = stream;
   ov_callbacks callbacks{ReadCallback, SeekCallback, CloseCallback, TellCallback};
-  VorbisFile vf;
-  if (ov_open_callbacks(stream.get(), &vf.file, nullptr, 0, callbacks) != 0) return nullptr;
-  vf.open = true;
+  if (ov_open_callbacks(stream.get(), &file_, nullptr, 0, callbacks) != 0) return false;
+  open_ = true;
 
-  ogg_int64_t length = ov_pcm_total(&vf.file, 0);
-  vorbis_info* info = ov_info(&vf.file, -1);
+  ogg_int64_t length = ov_pcm_total(&file_, 0);
+  vorbis_info* info = ov_info(&file_, -1);
   if (length < 0 || !info || info->channels < 1 || info->channels > 2 || info->rate <= 0 || info->rate > INT_MAX) {
-    return nullptr;
+    return false;
   }
-  const int frame_bytes = 2 * info->channels;
+  frame_bytes_ = 2 * info->channels;
   const int format = info->channels == 1 ? SF_MONO16LE : SF_STEREO16LE;
   const int rate = static_cast<int>(info->rate);
   // The announced length is only a hint: a damaged last page can claim
   // billions of frames the file does not hold. Room is made for the
   // announced length only as far as a file of this size could plausibly
   // hold it, and grows with what really decodes.
-  const int64_t announced = std::min<int64_t>(length, INT_MAX / frame_bytes);
-  const int64_t plausible = int64_t{std::max(stream->Size(), 0)} * kMostPcmPerFileByte / frame_bytes;
-  auto sample = TAudioSample::Create(static_cast<int>(std::min(announced, std::max<int64_t>(plausible, 4096))),
-                                     rate, format);
+  announced_ = std::min<int64_t>(length, INT_MAX / frame_bytes_);
+  const int64_t plausible = int64_t{std::max(stream->Size(), 0)} * kMostPcmPerFileByte / frame_bytes_;
+  sample_ = TAudioSample::Create(static_cast<int>(std::min(announced_, std::max<int64_t>(plausible, 4096))),
+                                 rate, format);
 
   // Opening a chained file can leave the decoder in a later stream; the
   // sound is the first one's.
-  if (ov_streams(&vf.file) > 1 && ov_pcm_seek(&vf.file, 0) != 0) return nullptr;
-  int64_t frames = 0;
-  while (frames < announced) {
-    if (frames == sample->length) {
-      auto grown = TAudioSample::Create(static_cast<int>(std::min(announced, frames * 2)), rate, format);
-      std::memcpy(grown->samples, sample->samples, static_cast<size_t>(frames * frame_bytes));
-      sample = grown;
+  return ov_streams(&file_) <= 1 || ov_pcm_seek(&file_, 0) == 0;
+}
+
+bool TOggDecoding::Step() {
+  for (int reads = 0; reads < kReadsPerSlice && frames_ < announced_; ++reads) {
+    if (frames_ == sample_->length) {
+      auto grown = TAudioSample::Create(static_cast<int>(std::min(announced_, frames_ * 2)), sample_->hertz,
+                                        sample_->format);
+      std::memcpy(grown->samples, sample_->samples, static_cast<size_t>(frames_ * frame_bytes_));
+      sample_ = grown;
     }
     int bitstream = 0;
-    long got = ov_read(&vf.file, reinterpret_cast<char*>(sample->samples) + frames * frame_bytes,
-                       static_cast<int>((sample->length - frames) * frame_bytes), 0, 2, 1, &bitstream);
-    if (got < 0) return nullptr;
+    long got = ov_read(&file_, reinterpret_cast<char*>(sample_->samples) + frames_ * frame_bytes_,
+                       static_cast<int>((sample_->length - frames_) * frame_bytes_), 0, 2, 1, &bitstream);
+    if (got < 0) {
+      sample_ = nullptr;
+      return true;
+    }
     // The end of the data, or the start of a chained stream that the first
     // one's announced length should never have reached.
-    if (got == 0 || bitstream != 0) break;
-    frames += got / frame_bytes;
+    if (got == 0 || bitstream != 0) {
+      announced_ = frames_;
+      break;
+    }
+    frames_ += got / frame_bytes_;
   }
+  if (frames_ < announced_) return false;
   // What the file really held; a stream that ends early is shorter, not
   // padded with the silence it claimed.
-  sample->length = static_cast<int>(frames);
-  return sample;
+  sample_->length = static_cast<int>(frames_);
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<TAudioSampleDecoding> TAudioSampleLoaderOGG::StartAudioSample(const std::shared_ptr<TStream>& stream) {
+  auto decoding = std::make_unique<TOggDecoding>();
+  if (!decoding->Start(stream)) return nullptr;
+  return decoding;
+}
+
+std::shared_ptr<TAudioSample> TAudioSampleLoaderOGG::LoadAudioSample(const std::shared_ptr<TStream>& stream) {
+  auto decoding = StartAudioSample(stream);
+  if (!decoding) return nullptr;
+  while (!decoding->Step()) {
+  }
+  return decoding->Result();
 }

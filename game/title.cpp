@@ -64,15 +64,17 @@ void LoadAssets() {
   fontMedium = LoadFontOrSay("VeraMono.ttf", 32);
   fontLarge = LoadFontOrSay("VeraMono.ttf", 52);
 
-  sndA = LoadSound("sfx\\a.ogg", 0);
-  sndG = LoadSound("sfx\\g.ogg", 0);
-  sndD = LoadSound("sfx\\d.ogg", 0);
-  sndBoom1 = LoadSound("sfx\\boom1.ogg", 0);
-  sndEnemyBullet = LoadSound("sfx\\enemybullet.ogg", 0);
-  sndPlayerHit = LoadSound("sfx\\playerhit.ogg", 0);
-  sndPlayerShoot = LoadSound("sfx\\playershoot.ogg", 0);
+  // None of the sounds is heard before a game starts: they are decoded
+  // while the title shows (a sound played before it is ready is decoded
+  // there and then, and the music waited for).
+  sndA = LoadSoundInBackground("sfx\\a.ogg", 0);
+  sndG = LoadSoundInBackground("sfx\\g.ogg", 0);
+  sndD = LoadSoundInBackground("sfx\\d.ogg", 0);
+  sndBoom1 = LoadSoundInBackground("sfx\\boom1.ogg", 0);
+  sndEnemyBullet = LoadSoundInBackground("sfx\\enemybullet.ogg", 0);
+  sndPlayerHit = LoadSoundInBackground("sfx\\playerhit.ogg", 0);
+  sndPlayerShoot = LoadSoundInBackground("sfx\\playershoot.ogg", 0);
   musicChannel = AllocChannel();
-  // Not heard before a game starts: decoded while the title shows.
   music = LoadSoundInBackground("song3.ogg", 1);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/font.h"
+#include "graphics/freetype_library.h"
 #include "graphics/pixmap.h"
 #include "system/runtime_error.h"
 #include "system/stream.h"
@@ -22,7 +23,7 @@ FT_Library Library() {
   static bool tried = false;
   if (!tried) {
     tried = true;
-    if (FT_Init_FreeType(&library) != 0) library = nullptr;
+    library = NewFreeTypeLibrary();
   }
   return library;
 }

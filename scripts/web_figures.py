@@ -6,7 +6,13 @@ served by docs/building.md's command on 127.0.0.1, each run in a fresh profile.
   scripts/web_figures.py <web-build-dir> [runs] [--restore]
 
 Prints, per run: navigation to the first title frame (a click on the page's
-button first, when it has one), the main thread's time per frame on the
+button first, when it has one) and to the sounds being decoded (the page's
+"gloomfall: background work done" mark; a page without it decoded them
+before the title, and its title's first two seconds stand in), the bytes
+fetched before the first frame (each file as `gzip -9` makes it), the longest
+title frame (the game's own work, from an animation frame to its asking for
+the next, and the longest gap between two animation frames) while they are
+prepared and in the two seconds after, the main thread's time per frame on the
 title and in a busy game (Performance.getMetrics over four seconds, divided
 by the animation frames the game asked for; and the game's own work from
 an animation frame to its asking for the next), and, when the page survives a
@@ -25,6 +31,7 @@ from devtools_page import LOOPBACK, Page, on_this_machine, start_chromium  # noq
 COUNT_FRAMES = """window.animationFrames = 0;
 window.frameWork = 0;
 window.frameTimes = [];
+window.frameLog = [];
 let frameStart = -1;
 const askFrame = requestAnimationFrame;
 window.requestAnimationFrame = f => {
@@ -32,10 +39,25 @@ window.requestAnimationFrame = f => {
   if (frameStart >= 0) {
     frameWork += performance.now() - frameStart;
     frameTimes.push(performance.now() - frameStart);
+    if (frameLog.length < 2000) frameLog.push([frameStart, performance.now() - frameStart]);
   }
   frameStart = -1;
   return askFrame(t => { frameStart = performance.now(); f(t); });
 };"""
+
+# When the music was ready, the files fetched before the first frame, and the
+# frames around the music's preparation.
+START = """(() => {
+  const mark = performance.getEntriesByName("gloomfall: background work done")[0];
+  const ready = mark ? mark.startTime : -1;
+  const files = performance.getEntriesByType("resource").filter(r => r.startTime < firstFrameAt)
+    .map(r => r.name.split("/").pop());
+  const until = ready >= 0 ? ready : firstFrameAt + 2000;
+  const during = frameLog.filter(f => f[0] < until), after = frameLog.filter(f => f[0] >= until && f[0] < until + 2000);
+  const gaps = list => Math.max(0, ...list.slice(1).map((f, i) => f[0] - list[i][0]));
+  const longest = list => Math.max(0, ...list.map(f => f[1]));
+  return [ready, files, longest(during), gaps(during), longest(after), gaps(after)];
+})()"""
 
 
 class Browser(Page):
@@ -101,7 +123,13 @@ def one_run(url):
         while not title_shown(page) and time.time() - t0 < 60:
             time.sleep(0.02)
         first = time.time() - t0, page.js("firstFrameAt") / 1000
-        time.sleep(1)
+        end = time.time() + 20
+        # A page that marks its first frame decodes the music after it.
+        while time.time() < end and page.js("performance.getEntriesByName('gloomfall: first frame').length && "
+                                            "!performance.getEntriesByName('gloomfall: background work done').length"):
+            time.sleep(0.1)
+        time.sleep(2)
+        start = page.js(START)
         title = per_frame(page)
         page.key("keyDown", " ", "Space", 32)
         page.key("keyUp", " ", "Space", 32)
@@ -114,7 +142,7 @@ def one_run(url):
         game = per_frame(page)
         page("Input.dispatchMouseEvent", type="mouseReleased", x=400, y=300, button="left", clickCount=1)
         restore = restore_time(page) if "--restore" in sys.argv else None
-        return first, title, game, restore
+        return first, start, title, game, restore
 
 
 def restore_time(page):
@@ -137,6 +165,11 @@ def restore_time(page):
     return ok
 
 
+def gzipped(folder, name):
+    path = os.path.join(folder, name or "index.html")
+    return len(gzip.compress(open(path, "rb").read(), 9)) if os.path.isfile(path) else 0
+
+
 def main():
     web = os.path.abspath(sys.argv[1])
     runs = int(sys.argv[2]) if len(sys.argv) > 2 and sys.argv[2].isdigit() else 3
@@ -147,8 +180,13 @@ def main():
         port = server.stdout.readline().split(" port ")[1].split()[0]
         url = on_this_machine(port) + "/index.html"
         for n in range(runs):
-            first, title, game, restore = one_run(url)
-            print(f"run {n + 1}: first title frame {first[0]:.2f} s (seen), {first[1]:.2f} s (drawn); per frame, "
+            first, start, title, game, restore = one_run(url)
+            ready, files, during, during_gap, after, after_gap = start
+            fetched = sum(gzipped(folder, name) for name in files)
+            print(f"run {n + 1}: first title frame {first[0]:.2f} s (seen), {first[1]:.2f} s (drawn); sounds ready "
+                  + (f"{ready / 1000:.2f} s" if ready >= 0 else "before it") + f"; {fetched:,} bytes gzipped before "
+                  f"it ({', '.join(files)}); longest title frame / gap while they are prepared "
+                  f"{during:.1f} / {during_gap:.1f} ms, in the 2 s after {after:.1f} / {after_gap:.1f} ms; per frame, "
                   f"main thread / game's own ms, mean (median, 10th percentile) (fps): "
                   f"title {title[0]:.2f}/{title[1]:.2f} ({title[3]:.2f}, {title[4]:.2f}) ({title[2]:.0f}), "
                   f"game {game[0]:.2f}/{game[1]:.2f} ({game[3]:.2f}, {game[4]:.2f}) ({game[2]:.0f})"

@@ -81,20 +81,16 @@ GLuint Compile(GLenum kind, const std::string& source) {
   const char* text = source.c_str();
   glShaderSource(shader, 1, &text, nullptr);
   glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    glDeleteShader(shader);
-    return 0;
-  }
   return shader;
 }
 
-// One of the two programs; 0 when it does not build.
-GLuint Link(const char* texel) {
+// One of the two programs, sent to be built; 0 when GL makes none. Nothing
+// here asks GL how the build went: a shader that does not compile makes the
+// program fail to link, which FinishProgram finds out.
+GLuint StartProgram(const char* texel) {
   GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
   GLuint fs = Compile(GL_FRAGMENT_SHADER, std::string(kFragmentHead) + texel + kFragmentMain);
-  GLuint program = vs && fs ? glCreateProgram() : 0;
+  GLuint program = glCreateProgram();
   if (program) {
     glAttachShader(program, vs);
     glAttachShader(program, fs);
@@ -103,41 +99,34 @@ GLuint Link(const char* texel) {
     glBindAttribLocation(program, kColor, "a_color");
     glBindAttribLocation(program, kUnit, "a_unit");
     glLinkProgram(program);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-      glDeleteProgram(program);
-      program = 0;
-    }
   }
-  if (vs) glDeleteShader(vs);
-  if (fs) glDeleteShader(fs);
-  if (!program) return 0;
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  return program;
+}
+
+// Whether the program built, with its texture units set if it did.
+bool FinishProgram(GLuint program) {
+  if (!program) return false;
+  GLint ok = 0;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) return false;
   glUseProgram(program);
   for (int unit = 0; unit < kGLES2BatchUnits; ++unit) {
     const std::string name = "u_t" + std::to_string(unit);
     glUniform1i(glGetUniformLocation(program, name.c_str()), unit);
   }
-  return program;
+  return true;
 }
 
-// The programs, the vertex buffer and the textures every ES context shares;
-// false when the shaders do not build.
+// The programs (sent to be built: see GLES2ProgramsReady), the vertex
+// buffer and the textures every ES context shares.
 bool MakeSharedObjects() {
   TGLES2CanvasState& st = g_es2;
-  if (st.programs[0]) return true;
-  const GLuint one = Link(kOneTexel), units = Link(kUnitTexel);
-  if (!one || !units) {
-    if (one) glDeleteProgram(one);
-    if (units) glDeleteProgram(units);
-    return false;
-  }
-  st.programs[0] = one;
-  st.programs[1] = units;
-  for (int i = 0; i < 2; ++i) {
-    st.u_projection[i] = glGetUniformLocation(st.programs[i], "u_projection");
-    st.u_alpha_ref[i] = glGetUniformLocation(st.programs[i], "u_alpha_ref");
-  }
+  if (st.programs[0] || st.linking) return true;
+  st.programs[0] = StartProgram(kOneTexel);
+  st.programs[1] = StartProgram(kUnitTexel);
+  st.linking = true;
   GLuint buffer = 0;
   glGenBuffers(1, &buffer);
   st.buffer = buffer;
@@ -172,6 +161,7 @@ bool ForgetLostObjects() {
   st.restores = restores;
   ++st.generation;
   st.programs[0] = st.programs[1] = 0;
+  st.linking = false;
   st.buffer = st.white_texture = st.scratch_texture = 0;
   st.max_texture_size = 0;
   AdvanceGraphicsSeq();
@@ -203,11 +193,14 @@ void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
   // glOrtho(0, width, height, 0, -1, 1), column by column.
   const GLfloat projection[16] = {2.0f / float(width), 0, 0, 0, 0, -2.0f / float(height), 0, 0,
                                   0, 0, -1, 0, -1, 1, 0, 1};
-  for (int i = 0; i < 2; ++i) {
-    glUseProgram(st.programs[i]);
-    glUniformMatrix4fv(st.u_projection[i], 1, GL_FALSE, projection);
-  }
+  std::copy(std::begin(projection), std::end(projection), std::begin(st.projection));
   st.program = 1;
+  if (!st.linking) {
+    for (int i = 0; i < 2; ++i) {
+      glUseProgram(st.programs[i]);
+      glUniformMatrix4fv(st.u_projection[i], 1, GL_FALSE, st.projection);
+    }
+  }
   glActiveTexture(GL_TEXTURE0);
   st.active_unit = 0;
   std::fill(std::begin(st.bound), std::end(st.bound), 0u);
@@ -220,6 +213,33 @@ void ResetContext(const std::shared_ptr<TCanvasGraphics>& g) {
   st.viewport[3] = height;
   st.frame_serial = GLCurrentFrame().serial - 1;
 }
+
+}  // namespace
+
+bool GLES2ProgramsReady() {
+  TGLES2CanvasState& st = g_es2;
+  if (!st.linking) return st.ready;
+  st.linking = false;
+  if (!FinishProgram(st.programs[0]) || !FinishProgram(st.programs[1])) {
+    for (GLuint& program : st.programs) {
+      if (program) glDeleteProgram(program);
+      program = 0;
+    }
+    st.ready = false;
+    return false;
+  }
+  for (int i = 0; i < 2; ++i) {
+    st.u_projection[i] = glGetUniformLocation(st.programs[i], "u_projection");
+    st.u_alpha_ref[i] = glGetUniformLocation(st.programs[i], "u_alpha_ref");
+    glUseProgram(st.programs[i]);
+    glUniformMatrix4fv(st.u_projection[i], 1, GL_FALSE, st.projection);
+    glUniform1f(st.u_alpha_ref[i], st.blend_mode == BLEND_MASK ? 0.5f : -1.0f);
+  }
+  glUseProgram(st.programs[st.program]);
+  return true;
+}
+
+namespace {
 
 void CheckFrame() {
   if (GLCurrentFrame().serial != g_es2.frame_serial) GLApplyViewport(g_es2.viewport, g_es2.frame_serial);
@@ -288,7 +308,7 @@ void GLES2Flush() {
   const int units = st.batch_units;
   st.batch_units = 0;
   if (st.vertices.empty()) return;
-  if (!st.ready) {
+  if (!GLES2ProgramsReady()) {
     st.vertices.clear();
     return;
   }
@@ -374,7 +394,7 @@ void TGLES2CanvasDriver::Cls() {
 }
 
 void TGLES2CanvasDriver::SetClsColor(int red, int green, int blue) {
-  glClearColor(ColorByte(red) / 255.0f, ColorByte(green) / 255.0f, ColorByte(blue) / 255.0f, 1.0f);
+  GLClearColor(ColorByte(red) / 255.0f, ColorByte(green) / 255.0f, ColorByte(blue) / 255.0f, 1.0f);
 }
 
 void TGLES2CanvasDriver::SetViewport(int x, int y, int width, int height) {

@@ -71,7 +71,9 @@ void TGLES2CanvasDriver::SetBlend(int mode) {
       glDisable(GL_BLEND);
       break;
   }
-  // The mask blend keeps fragments whose alpha is at least a half.
+  // The mask blend keeps fragments whose alpha is at least a half (set
+  // with the programs' other uniforms once they are built).
+  if (st.linking) return;
   for (int i = 0; i < 2; ++i) {
     glUseProgram(st.programs[i]);
     glUniform1f(st.u_alpha_ref[i], mode == BLEND_MASK ? 0.5f : -1.0f);

@@ -93,7 +93,12 @@ struct TGLES2CanvasState {
   // The two programs (one texture, or one of several by unit) and the
   // objects every ES context shares.
   uint32_t programs[2] = {0, 0};
+  // The programs are being built: GL builds them while the game goes on
+  // (in a browser, in another process), and asking how it went waits for
+  // that, so it is asked only when the first batch is drawn.
+  bool linking = false;
   int u_projection[2] = {-1, -1}, u_alpha_ref[2] = {-1, -1};
+  float projection[16] = {};                 // the context's, for both programs
   int program = 0;                           // which one is in use
   uint32_t buffer = 0, white_texture = 0, scratch_texture = 0;
   int max_texture_size = 0;
@@ -116,6 +121,9 @@ void GLES2Vertex(TGLES2Vertex& v, float x, float y, float tx, float ty, float u 
                  float v_ = 0.0f, float offset = 0.0f);
 // Sends the batch as one draw call.
 void GLES2Flush();
+// Whether the programs built, learning it first if they were still being
+// built (their uniforms are then set); false also when no context is ready.
+bool GLES2ProgramsReady();
 // Binds a texture on a unit (and makes that unit active), unless it already is.
 void GLES2Bind(int unit, uint32_t texture);
 // Forgets a deleted texture: sends a batch that uses it, and drops it from

@@ -85,7 +85,7 @@ void TGLCanvasDriver::SetClsColor(int red, int green, int blue) {
   red = std::clamp(red, 0, 255);
   green = std::clamp(green, 0, 255);
   blue = std::clamp(blue, 0, 255);
-  glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1.0f);
+  GLClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, 1.0f);
 }
 
 uint64_t TGLCanvasDriver::DrawCalls() const { return g_gl_canvas.draw_calls; }

@@ -34,6 +34,13 @@ struct TGLContextRecord {
   int flags = 0;
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
+  // The scissor and clear colour last set in this context through
+  // GLApplyViewport and GLClearColor, for ClearBands to put back without
+  // asking GL (a query waits for everything drawn so far, which takes a
+  // browser's software renderer tens of milliseconds a frame).
+  bool scissor_known = false, scissor_on = false, clear_known = false;
+  int scissor_box[4] = {0, 0, 0, 0};
+  float clear[4] = {0, 0, 0, 0};
 };
 
 namespace {
@@ -211,6 +218,8 @@ void UpdateFrame() {
   SetPointerFrame(pointer);
 }
 
+TGLContextRecord* ActiveRecord() { return g_shared_active ? g_shared_active : g_current; }
+
 // The bands around a scaled frame stay black whatever the game clears to:
 // they are cleared just before each swap, with the state put back after.
 void ClearBands() {
@@ -218,9 +227,20 @@ void ClearBands() {
   if (!f.Scaled()) return;
   GLint box[4];
   GLfloat clear[4];
-  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-  glGetIntegerv(GL_SCISSOR_BOX, box);
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  TGLContextRecord* r = ActiveRecord();
+  GLboolean scissor = GL_FALSE;
+  if (r && r->scissor_known) {
+    scissor = r->scissor_on ? GL_TRUE : GL_FALSE;
+    std::copy(r->scissor_box, r->scissor_box + 4, box);
+  } else {
+    scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+  }
+  if (r && r->clear_known) {
+    std::copy(r->clear, r->clear + 4, clear);
+  } else {
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  }
   glEnable(GL_SCISSOR_TEST);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   const int bands[4][4] = {{0, 0, f.x, f.drawable_h},
@@ -446,13 +466,32 @@ void GLApplyViewport(const int viewport[4], unsigned& serial) {
   const int* v = viewport;
   serial = f.serial;
   glViewport(f.x, f.y, f.width, f.height);
+  TGLContextRecord* r = ActiveRecord();
   if (v[0] == 0 && v[1] == 0 && v[2] == f.frame_w && v[3] == f.frame_h) {
     glDisable(GL_SCISSOR_TEST);
+    // The box is then whatever was set last: it counts only once the test is
+    // on again, and whoever turns it on here sets the box too.
+    if (r) {
+      r->scissor_on = false;
+      r->scissor_known = true;
+    }
   } else {
     int x = 0, y = 0, w = 0, h = 0;
     f.Map(v[0], v[1], v[2], v[3], x, y, w, h);
     glEnable(GL_SCISSOR_TEST);
     glScissor(x, y, w, h);
+    if (r) {
+      r->scissor_on = r->scissor_known = true;
+      r->scissor_box[0] = x, r->scissor_box[1] = y, r->scissor_box[2] = w, r->scissor_box[3] = h;
+    }
+  }
+}
+
+void GLClearColor(float red, float green, float blue, float alpha) {
+  glClearColor(red, green, blue, alpha);
+  if (TGLContextRecord* r = ActiveRecord()) {
+    r->clear_known = true;
+    r->clear[0] = red, r->clear[1] = green, r->clear[2] = blue, r->clear[3] = alpha;
   }
 }
 

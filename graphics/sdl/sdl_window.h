@@ -111,6 +111,10 @@ const TGLFrameRect& GLCurrentFrame();
 // that is the whole frame; serial gets the frame's serial. Both 2D drivers
 // call it when the game's viewport changes and when the frame has.
 void GLApplyViewport(const int viewport[4], unsigned& serial);
+// glClearColor, remembered for the current context (the scissor is, by
+// GLApplyViewport): putting them back after the bands are cleared then needs
+// no query of GL. Both 2D drivers set the clear colour through it.
+void GLClearColor(float red, float green, float blue, float alpha);
 
 // Switches the current window between its own size and full screen at the
 // desktop's resolution (no change of display mode). F11 and Alt+Enter do it.

@@ -3,6 +3,7 @@
 // written under the build folder.
 #include <gtest/gtest.h>
 #include <ogg/ogg.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstring>
@@ -155,6 +156,52 @@ TEST(OggLoader, DamagedFilesGiveNoneOrASampleButNeverCrash) {
   std::vector<uint8_t> bad_header = good;
   for (size_t i = 30; i < 80; ++i) bad_header[i] = static_cast<uint8_t>(i * 37);
   EXPECT_EQ(LoadBytes(bad_header), nullptr);
+}
+
+// The first stream's PCM as vorbisfile gives it, read straight through, and
+// whether every read went without an error.
+std::pair<std::vector<uint8_t>, bool> VorbisfilePcm(const std::string& path) {
+  OggVorbis_File vf;
+  if (ov_fopen(path.c_str(), &vf) != 0) return {{}, false};
+  std::vector<uint8_t> pcm(static_cast<size_t>(ov_pcm_total(&vf, 0) * 2 * ov_info(&vf, 0)->channels));
+  bool ok = ov_streams(&vf) == 1 || ov_pcm_seek(&vf, 0) == 0;
+  size_t at = 0;
+  for (int stream = 0; ok && at < pcm.size() && stream == 0;) {
+    long got = ov_read(&vf, reinterpret_cast<char*>(pcm.data() + at), static_cast<int>(pcm.size() - at), 0, 2, 1,
+                       &stream);
+    ok = got >= 0;
+    if (got <= 0) break;
+    if (stream == 0) at += static_cast<size_t>(got);
+  }
+  ov_clear(&vf);
+  pcm.resize(at);
+  return {pcm, ok};
+}
+
+// The music is decoded in the background a slice at a time: the same
+// samples as in one go, to the bit, and each slice a few thousand frames.
+TEST(OggLoader, DecodedASliceAtATimeItGivesVorbisfilesOwnSamples) {
+  std::vector<uint8_t> chained = EncodeOgg(2, 44100, 30000, 1), second = EncodeOgg(1, 22050, 9000, 2);
+  chained.insert(chained.end(), second.begin(), second.end());
+  std::vector<uint8_t> scrambled = EncodeOgg(2, 44100, 88200);
+  for (size_t i = scrambled.size() / 2; i < scrambled.size() / 2 + 300; ++i) scrambled[i] ^= 0x5A;
+  int n = 0;
+  for (const auto& bytes : {EncodeOgg(1, 22050, 30000), EncodeOgg(2, 44100, 44100 * 6), chained, scrambled}) {
+    const std::string path = TestFilePath("sliced" + std::to_string(++n) + ".ogg");
+    WriteFile(path, bytes);
+    const auto [pcm, ok] = VorbisfilePcm(path);
+    auto decoding = StartLoadingAudioSample(path);
+    ASSERT_NE(decoding, nullptr);
+    int slices = 1;
+    while (!decoding->Step()) ++slices;
+    auto sample = decoding->Result(), whole = LoadAudioSample(path);
+    ASSERT_EQ(sample != nullptr, ok) << "file " << n;
+    ASSERT_EQ(whole != nullptr, ok) << "file " << n;
+    if (!ok) continue;
+    EXPECT_EQ(std::vector<uint8_t>(sample->samples, sample->samples + sample->ByteCount()), pcm) << "file " << n;
+    EXPECT_EQ(std::vector<uint8_t>(whole->samples, whole->samples + whole->ByteCount()), pcm) << "file " << n;
+    EXPECT_GE(slices, sample->length / 8192) << "file " << n;
+  }
 }
 
 // ---- WAV ----

@@ -145,6 +145,7 @@ def main():
         page("Emulation.setDeviceMetricsOverride", width=800, height=600, deviceScaleFactor=1, mobile=False)
         page("Page.addScriptToEvaluateOnNewDocument", source=PROBES)
         play(page, base, linux, linux_s)
+        music_after_the_title(page, base)
         page("Page.navigate", url=base + "/nodata/index.html")
         check(wait_for(lambda: "gloomfall.data) could not be loaded" in (page.js(
             "document.getElementById('message').textContent") or ""), 20), "without its data the page says so")
@@ -261,6 +262,143 @@ def play(page, base, linux, linux_s):
           and wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30), "Reload: the title")
     errors = page.errors()
     check(not errors, "no JavaScript error: " + json.dumps(errors)[:2000])
+
+
+# The page's frame clock (each animation frame: when it came, and the game's
+# own work until it asked for the next), the WebGL contexts asked for, the
+# first Space, and what the page's sound played from then on (channel 0).
+LATE_PROBES = """window.frameClock = [];
+const askNext = requestAnimationFrame;
+let frameAt = -1;
+window.requestAnimationFrame = f => {
+  if (frameAt >= 0) frameClock.push([frameAt, performance.now() - frameAt]);
+  // Once asked to (watchFrom), the first frame the game has drawn white in two corners.
+  if (window.watchFrom && frameAt > watchFrom) {
+    const gl = document.getElementById("canvas").getContext("webgl"), px = new Uint8Array(8);
+    gl.readPixels(5, 5, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, px);
+    gl.readPixels(795, 595, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, px.subarray(4));
+    if (px.every((v, i) => i % 4 == 3 || v > 200)) [window.whiteAt, window.watchFrom] = [frameAt, 0];
+  }
+  frameAt = -1;
+  return askNext(t => { frameAt = performance.now(); f(t); });
+};
+window.longestIdle = 0;
+const askIdle = requestIdleCallback;
+window.requestIdleCallback = (f, o) => askIdle(d => {
+  const t = performance.now();
+  f(d);
+  longestIdle = Math.max(longestIdle, performance.now() - t);
+}, o);
+window.contexts = [];
+const getContext = HTMLCanvasElement.prototype.getContext;
+HTMLCanvasElement.prototype.getContext = function (type, attributes) {
+  contexts.push([this.id, type, JSON.stringify(attributes)]);
+  return getContext.call(this, type, attributes);
+};
+addEventListener("keydown", e => { if (e.code === "Space" && !window.spaceAt) window.spaceAt = e.timeStamp; }, true);
+window.heard = [];
+const makeNode = BaseAudioContext.prototype.createScriptProcessor;
+BaseAudioContext.prototype.createScriptProcessor = function (...args) {
+  const node = makeNode.apply(this, args);
+  window.outputRate = this.sampleRate;
+  node.addEventListener("audioprocess", e => {
+    if (window.spaceAt && heard.length < 200) heard.push([performance.now(), Array.from(e.outputBuffer.getChannelData(0))]);
+  });
+  return node;
+};"""
+
+MARK = "(performance.getEntriesByName('gloomfall: {}')[0] || {{startTime: -1}}).startTime"
+# Where the music begins in what was heard, the time it was heard, and how
+# alike the next quarter second is to the start of song3.ogg as the browser
+# decodes it (1 is the same sound).
+HEARD_SONG_START = """fetch("song3.ogg").then(r => r.arrayBuffer()).then(b => new OfflineAudioContext(1, 1, outputRate)
+  .decodeAudioData(b)).then(song => {
+  const ref = song.getChannelData(0), all = [].concat(...heard.map(h => h[1]));
+  const loud = x => Math.abs(x) > 0.02, i0 = all.findIndex(loud), r0 = ref.findIndex(loud);
+  if (i0 < 0) return [-1, -1, 0];
+  let ab = 0, aa = 0, bb = 0;
+  for (let k = 0; k < outputRate / 4 && i0 + k < all.length; k++) {
+    ab += all[i0 + k] * ref[r0 + k]; aa += all[i0 + k] ** 2; bb += ref[r0 + k] ** 2;
+  }
+  let n = i0;
+  const at = heard.find(h => (n -= h[1].length) < 0)[0];
+  return [i0, at, ab / Math.sqrt(aa * bb)];
+})"""
+
+
+def music_after_the_title(page, base):
+    """The music is fetched, and the sounds decoded, after the title's first
+    frame, which they do not slow; a game started at once waits for the
+    music and starts with it; without it, or with a damaged one, the game
+    plays silent."""
+    site = os.path.join(out, "site")
+    for name in ("nomusic", "badmusic"):
+        os.makedirs(os.path.join(site, name), exist_ok=True)
+        for f in set(os.listdir(os.path.join(web, "gloomfall"))) - {"song3.ogg"}:
+            os.symlink(os.path.join(web, "gloomfall", f), os.path.join(site, name, f))
+    open(os.path.join(site, "badmusic", "song3.ogg"), "wb").write(b"OggS" + bytes(range(256)) * 300)
+    probes = page("Page.addScriptToEvaluateOnNewDocument", source=LATE_PROBES)["identifier"]
+    page.events.clear()
+    page("Page.navigate", url=base + "/game/index.html")
+    check(wait_for(lambda: page.js(MARK.format("background work done")) > 0, 20), "the sounds are ready on their own")
+    time.sleep(2.5)
+    first, ready = page.js(MARK.format("first frame")), page.js(MARK.format("background work done"))
+    song = page.js("performance.getEntriesByType('resource').find(r => r.name.endsWith('/song3.ogg')).startTime")
+    check(page.js("contexts") == [["canvas", "webgl", json.dumps({"alpha": False, "depth": False, "stencil": False,
+          "antialias": False, "majorVersion": 1, "minorVersion": 0}, separators=(",", ":"))]] * 3,
+          "one WebGL context, the game's, asked for first by the page: " + str(page.js("contexts"))[:300])
+    # The first frames of a fresh page are slow whatever it does (the browser's renderer warming up).
+    frames = page.js("frameClock")[5:]
+    during, after = [[f for f in frames if lo <= f[0] < hi] for lo, hi in ((first, ready), (ready, ready + 2500))]
+    median = lambda xs: sorted(xs or [0])[len(xs) // 2]  # noqa: E731
+    gaps = [[b[0] - a[0] for a, b in zip(fs, fs[1:])] or [0] for fs in (during, after)]
+    during, after = during or [[0, 0]], after or [[0, 0]]
+    print(f"music fetched {song - first:.0f} ms after the first frame, ready {ready - first:.0f} ms after it; "
+          f"title frames while it is prepared / after: work median {median([f[1] for f in during]):.1f} / "
+          f"{median([f[1] for f in after]):.1f} ms, max {max(f[1] for f in during):.1f} / "
+          f"{max(f[1] for f in after):.1f} ms, longest gap {max(gaps[0]):.1f} / {max(gaps[1]):.1f} ms; "
+          f"longest stretch of decoding {page.js('longestIdle'):.1f} ms")
+    check(song >= first and len(during) > 5 and median([f[1] for f in during]) <= median([f[1] for f in after]) + 1
+          and max(f[1] for f in during) <= max(f[1] for f in after) + 5 and max(gaps[0]) <= 2 * max(gaps[1]) + 20
+          and page.js("longestIdle") < 25,
+          "the music is fetched after the first frame, and decoded in slices: the title's frames are no worse "
+          "while it is prepared")
+
+    # Space the moment the title shows.
+    page("Page.navigate", url=base + "/game/index.html")
+    wait_for(lambda: page.js(MARK.format("first frame")) > 0, 30)
+    page.key("keyDown", " ", "Space", 32)
+    page.key("keyUp", " ", "Space", 32)
+    check(wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10), "Space on the first frame: a game")
+    time.sleep(1.5)
+    first, space = page.js(MARK.format("first frame")), page.js("spaceAt")
+    # The title frame that starts the game holds the wait for the music; the
+    # game's first frame asks for its animation frame when it is over.
+    waited, game_frame = max((f[1], sum(f)) for f in page.js("frameClock") if f[0] >= space - 50)
+    start, heard_at, alike = page.js(HEARD_SONG_START)
+    # Its beat clock: 16 beats (7385 ms) on, the next stage flashes white.
+    page.js(f"window.watchFrom = {game_frame + 7000}")
+    wait_for(lambda: page.js("window.whiteAt"), 10)
+    flash = page.js("window.whiteAt || -1")
+    print(f"Space {space - first:.0f} ms after the first frame; the game's first frame {game_frame - space:.0f} ms "
+          f"later ({waited:.0f} ms waiting for the music), the music heard {heard_at - game_frame:.0f} ms after it, "
+          f"{alike:.3f} alike to the song's start; the next stage {flash - game_frame:.0f} ms on")
+    check(space - first < 300 and waited > 50 and alike > 0.95 and -50 <= heard_at - game_frame < 250
+          and -50 < flash - game_frame - 7385 < 150,
+          "the game waited for the music, which starts from its first sample with the game's beat clock")
+
+    for name in ("nomusic", "badmusic"):
+        page.events.clear()
+        page("Page.navigate", url=base + f"/{name}/index.html")
+        shown = wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30)
+        page.key("keyDown", " ", "Space", 32)
+        page.key("keyUp", " ", "Space", 32)
+        game = wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10)
+        time.sleep(0.3)
+        errors = [e for e in page.errors() if "song3.ogg" not in json.dumps(e)]
+        check(shown and game and page.js("peakOfLast(300)") == 0 and page.js("document.getElementById('overlay')"
+              ".hidden") and not errors, f"{name}: the title, a silent game, no error " + json.dumps(errors)[:500])
+    page("Page.removeScriptToEvaluateOnNewDocument", identifier=probes)
 
 
 def phone(page, base):
