@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "audio/sample_loader.h"
 #include "audio_test_support.h"
@@ -97,43 +98,39 @@ class DryingStream : public TMemoryStream {
   bool dry_ = false;
 };
 
-// The file with its last page claiming `frames` frames, the page's checksum
-// mended, as a damaged copy can.
+// The file with its last page claiming `frames` frames, the page's checksum mended, as a damaged copy can.
 std::vector<uint8_t> ClaimingFrames(std::vector<uint8_t> bytes, int64_t frames) {
   const std::string magic = "OggS";
-  auto last = std::find_end(bytes.begin(), bytes.end(), magic.begin(), magic.end()) - bytes.begin();
-  for (int i = 0; i < 8; ++i) bytes[static_cast<size_t>(last + 6 + i)] = static_cast<uint8_t>(frames >> (8 * i));
-  ogg_page page{};
-  page.header = &bytes[static_cast<size_t>(last)];
-  page.header_len = 27 + page.header[26];
+  const auto last = static_cast<size_t>(std::find_end(bytes.begin(), bytes.end(), magic.begin(), magic.end()) -
+                                        bytes.begin());
+  for (int i = 0; i < 8; ++i) bytes[last + 6 + static_cast<size_t>(i)] = static_cast<uint8_t>(frames >> (8 * i));
+  ogg_page page{&bytes[last], 27 + bytes[last + 26], nullptr, 0};
   page.body = page.header + page.header_len;
-  page.body_len = static_cast<long>(bytes.size()) - last - page.header_len;
+  page.body_len = static_cast<long>(bytes.size() - last) - page.header_len;
   ogg_page_checksum_set(&page);
   return bytes;
 }
 
-// What a file announces is a hint, never an allocation: a sound takes memory
-// in proportion to what it really holds.
+// What a file announces is a hint, never an allocation: a sound takes memory in proportion to what it really
+// holds. A last page claiming 500,000,000 frames gives the real ones (the last block no longer trimmed); a stream
+// that runs dry halfway ends where its sound does.
 TEST(OggLoader, ADamagedFileGivesTheFramesItHoldsAndNoMore) {
   const int frames = 44100 * 10;
   std::vector<uint8_t> bytes = EncodeOgg(2, 44100, frames);
   auto whole = LoadBytes(bytes);
   ASSERT_NE(whole, nullptr);
   auto claiming = LoadBytes(ClaimingFrames(bytes, 500000000));
-  ASSERT_NE(claiming, nullptr);
-  EXPECT_GE(claiming->length, frames);
-  EXPECT_LE(claiming->length, frames + 2048);  // the last block, no longer trimmed
-  EXPECT_LE(claiming->capacity, 4 * claiming->ByteCount());
-  EXPECT_EQ(std::memcmp(claiming->samples, whole->samples, static_cast<size_t>(whole->ByteCount())), 0);
-
-  // A stream that runs dry halfway ends where its sound does.
-  auto stream = std::make_shared<DryingStream>(bytes, static_cast<int>(bytes.size() / 2));
-  auto dry = LoadAudioSample(std::static_pointer_cast<TObject>(stream));
-  ASSERT_NE(dry, nullptr);
-  EXPECT_GT(dry->length, frames / 4);
-  EXPECT_LT(dry->length, frames * 3 / 4);
-  EXPECT_LE(dry->capacity, 4 * dry->ByteCount());
-  EXPECT_EQ(std::memcmp(dry->samples, whole->samples, static_cast<size_t>(dry->ByteCount())), 0);
+  auto dry = LoadAudioSample(std::static_pointer_cast<TObject>(
+      std::make_shared<DryingStream>(bytes, static_cast<int>(bytes.size() / 2))));
+  for (auto [sample, low, high] :
+       {std::tuple{claiming, frames, frames + 2048}, {dry, frames / 4 + 1, frames * 3 / 4 - 1}}) {
+    ASSERT_NE(sample, nullptr);
+    EXPECT_GE(sample->length, low);
+    EXPECT_LE(sample->length, high);
+    EXPECT_LE(sample->capacity, 4 * sample->ByteCount());
+    const auto common = static_cast<size_t>(std::min(sample->ByteCount(), whole->ByteCount()));
+    EXPECT_EQ(std::memcmp(sample->samples, whole->samples, common), 0);
+  }
 }
 
 TEST(OggLoader, DamagedFilesGiveNoneOrASampleButNeverCrash) {
@@ -158,24 +155,21 @@ TEST(OggLoader, DamagedFilesGiveNoneOrASampleButNeverCrash) {
   EXPECT_EQ(LoadBytes(bad_header), nullptr);
 }
 
-// The first stream's PCM as vorbisfile gives it, read straight through, and
-// whether every read went without an error.
+// The first stream's PCM as vorbisfile gives it, read straight through, and whether every read went well.
 std::pair<std::vector<uint8_t>, bool> VorbisfilePcm(const std::string& path) {
   OggVorbis_File vf;
   if (ov_fopen(path.c_str(), &vf) != 0) return {{}, false};
   std::vector<uint8_t> pcm(static_cast<size_t>(ov_pcm_total(&vf, 0) * 2 * ov_info(&vf, 0)->channels));
-  bool ok = ov_streams(&vf) == 1 || ov_pcm_seek(&vf, 0) == 0;
   size_t at = 0;
-  for (int stream = 0; ok && at < pcm.size() && stream == 0;) {
-    long got = ov_read(&vf, reinterpret_cast<char*>(pcm.data() + at), static_cast<int>(pcm.size() - at), 0, 2, 1,
-                       &stream);
-    ok = got >= 0;
-    if (got <= 0) break;
-    if (stream == 0) at += static_cast<size_t>(got);
+  int stream = 0;
+  long got = ov_streams(&vf) == 1 || ov_pcm_seek(&vf, 0) == 0 ? 1 : -1;
+  while (got > 0 && stream == 0 && at < pcm.size()) {
+    got = ov_read(&vf, reinterpret_cast<char*>(&pcm[at]), static_cast<int>(pcm.size() - at), 0, 2, 1, &stream);
+    if (got > 0 && stream == 0) at += static_cast<size_t>(got);
   }
   ov_clear(&vf);
   pcm.resize(at);
-  return {pcm, ok};
+  return {pcm, got >= 0};
 }
 
 // The music is decoded in the background a slice at a time: the same
@@ -187,20 +181,20 @@ TEST(OggLoader, DecodedASliceAtATimeItGivesVorbisfilesOwnSamples) {
   for (size_t i = scrambled.size() / 2; i < scrambled.size() / 2 + 300; ++i) scrambled[i] ^= 0x5A;
   int n = 0;
   for (const auto& bytes : {EncodeOgg(1, 22050, 30000), EncodeOgg(2, 44100, 44100 * 6), chained, scrambled}) {
-    const std::string path = TestFilePath("sliced" + std::to_string(++n) + ".ogg");
+    SCOPED_TRACE("file " + std::to_string(++n));
+    const std::string path = TestFilePath("sliced" + std::to_string(n) + ".ogg");
     WriteFile(path, bytes);
     const auto [pcm, ok] = VorbisfilePcm(path);
     auto decoding = StartLoadingAudioSample(path);
     ASSERT_NE(decoding, nullptr);
     int slices = 1;
     while (!decoding->Step()) ++slices;
-    auto sample = decoding->Result(), whole = LoadAudioSample(path);
-    ASSERT_EQ(sample != nullptr, ok) << "file " << n;
-    ASSERT_EQ(whole != nullptr, ok) << "file " << n;
-    if (!ok) continue;
-    EXPECT_EQ(std::vector<uint8_t>(sample->samples, sample->samples + sample->ByteCount()), pcm) << "file " << n;
-    EXPECT_EQ(std::vector<uint8_t>(whole->samples, whole->samples + whole->ByteCount()), pcm) << "file " << n;
-    EXPECT_GE(slices, sample->length / 8192) << "file " << n;
+    const auto sliced = decoding->Result();
+    for (const auto& sample : {sliced, LoadAudioSample(path)}) {
+      ASSERT_EQ(sample != nullptr, ok);
+      if (ok) { EXPECT_EQ(std::vector<uint8_t>(sample->samples, sample->samples + sample->ByteCount()), pcm); }
+    }
+    if (ok) { EXPECT_GE(slices, sliced->length / 8192); }
   }
 }
 
@@ -208,19 +202,17 @@ TEST(OggLoader, DecodedASliceAtATimeItGivesVorbisfilesOwnSamples) {
 
 TEST(WavLoader, ExtraChunksBeforeDataAreSkippedWithTheirPadBytes) {
   std::vector<int16_t> values = {1, -1, 1000, -1000, 32767, -32768};
-  // An odd-sized chunk is followed by a pad byte the reader must step over.
-  for (size_t list : {26, 25}) {
-    auto bytes = MakeWav(1, 2, 32000, 16, Pcm16(values),
-                         {{"LIST", std::vector<uint8_t>(list, 'x')}, {"id3 ", {7, 7, 7}}});
-    std::string path = TestFilePath("list.wav");
-    WriteFile(path, bytes);
-    auto sample = LoadAudioSample(path);
-    ASSERT_NE(sample, nullptr) << list;
-    EXPECT_EQ(sample->format, SF_STEREO16LE);
-    EXPECT_EQ(sample->length, 3) << list;
-    EXPECT_EQ(sample->hertz, 32000);
-    EXPECT_EQ(std::memcmp(sample->samples, values.data(), 12), 0) << list;
-  }
+  // Odd-sized chunks are followed by a pad byte the reader must step over.
+  auto bytes = MakeWav(1, 2, 32000, 16, Pcm16(values), {{"LIST", std::vector<uint8_t>(26, 'x')},
+                                                       {"odd ", std::vector<uint8_t>(25, 'x')}, {"id3 ", {7, 7, 7}}});
+  std::string path = TestFilePath("list.wav");
+  WriteFile(path, bytes);
+  auto sample = LoadAudioSample(path);
+  ASSERT_NE(sample, nullptr);
+  EXPECT_EQ(sample->format, SF_STEREO16LE);
+  EXPECT_EQ(sample->length, 3);
+  EXPECT_EQ(sample->hertz, 32000);
+  EXPECT_EQ(std::memcmp(sample->samples, values.data(), 12), 0);
 }
 
 TEST(WavLoader, FormatsByBitsAndChannels) {
