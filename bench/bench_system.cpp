@@ -40,32 +40,19 @@ std::vector<double> Arguments(double low, double high) {
   for (int i = 0; i < kArguments; ++i) a[i] = i % 2 ? RandomInt(0, 360) : RandomFloat(low, high);
   return a;
 }
-
-template <double (*F)(double)>
-void BM_Sine(benchmark::State& state) {
-  const std::vector<double> a = Arguments(0, 100000 / 16.0);
-  int i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(F(a[i++ % kArguments]));
+template <double (*F)(double, double), int kLow, int kHigh>
+void BM_Degrees(benchmark::State& state) {
+  const std::vector<double> y = Arguments(kLow, kHigh), x = Arguments(kLow * 4 / 3.0, kHigh * 4 / 3.0);
+  for (int i = 0; auto _ : state) benchmark::DoNotOptimize(F(y[i % kArguments], x[(i + 1) % kArguments])), ++i;
   state.SetItemsProcessed(state.iterations());
 }
-double PlatformSinDeg(double degrees) { return std::sin(degrees * (kPi / 180.0)); }
-BENCHMARK(BM_Sine<SinDeg>)->Name("BM_SinDeg");
-BENCHMARK(BM_Sine<PlatformSinDeg>)->Name("BM_SinDeg_Platform");
-
-template <double (*F)(double, double)>
-void BM_ArcTangent(benchmark::State& state) {
-  const std::vector<double> y = Arguments(-600, 600);
-  const std::vector<double> x = Arguments(-800, 800);
-  int i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(F(y[i % kArguments], x[(i + 1) % kArguments]));
-    ++i;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
+double OurSinDeg(double degrees, double) { return SinDeg(degrees); }
+double PlatformSinDeg(double degrees, double) { return std::sin(degrees * (kPi / 180.0)); }
 double PlatformATan2Deg(double y, double x) { return std::atan2(y, x) * (180.0 / kPi); }
-BENCHMARK(BM_ArcTangent<ATan2Deg>)->Name("BM_ATan2Deg");
-BENCHMARK(BM_ArcTangent<PlatformATan2Deg>)->Name("BM_ATan2Deg_Platform");
+BENCHMARK(BM_Degrees<OurSinDeg, 0, 6250>)->Name("BM_SinDeg");
+BENCHMARK(BM_Degrees<PlatformSinDeg, 0, 6250>)->Name("BM_SinDeg_Platform");
+BENCHMARK(BM_Degrees<ATan2Deg, -600, 600>)->Name("BM_ATan2Deg");
+BENCHMARK(BM_Degrees<PlatformATan2Deg, -600, 600>)->Name("BM_ATan2Deg_Platform");
 
 void Fill(TList& list, int count) {
   for (int i = 0; i < count; ++i) {

@@ -12,6 +12,7 @@
 #include "audio_test_support.h"
 
 namespace {
+using namespace std::chrono_literals;
 
 int16_t L(const std::vector<int16_t>& out, int frame) { return out[static_cast<size_t>(frame) * 2]; }
 int16_t R(const std::vector<int16_t>& out, int frame) { return out[static_cast<size_t>(frame) * 2 + 1]; }
@@ -405,17 +406,14 @@ TEST_F(Channels, DroppedChannelPlaysOnToItsEndAndIsRecycled) {
 }
 
 TEST_F(Channels, ASoundDecodedInTheBackgroundPlaysAsOneLoadedAtOnce) {
-  std::vector<uint8_t> pcm;
-  for (int i = 0; i < 600; ++i) {
-    const auto v = static_cast<uint16_t>(i * 37 - 9000);
-    pcm.push_back(static_cast<uint8_t>(v));
-    pcm.push_back(static_cast<uint8_t>(v >> 8));
-  }
+  std::vector<int16_t> values(600);
+  for (int i = 0; i < 600; ++i) values[static_cast<size_t>(i)] = static_cast<int16_t>(i * 37 - 9000);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+  const std::vector<uint8_t> wav = MakeWav(1, 1, 44100, 16, std::vector<uint8_t>(bytes, bytes + 1200));
   const std::string path = TestFilePath("background.wav"), garbage = TestFilePath("background.bin");
-  WriteFile(path, MakeWav(1, 1, 44100, 16, pcm));
+  WriteFile(path, wav);
   WriteFile(garbage, std::vector<uint8_t>(5000, 0x5A));
-  // A file that cannot be opened is none at once; one that does not decode
-  // is a sound that plays nothing.
+  // A file that cannot be opened is none at once; one that does not decode is a sound that plays nothing.
   EXPECT_EQ(LoadSoundInBackground(TestFilePath("no-such.wav")), nullptr);
   auto broken = LoadSoundInBackground(garbage);
   ASSERT_NE(broken, nullptr);
@@ -424,12 +422,9 @@ TEST_F(Channels, ASoundDecodedInTheBackgroundPlaysAsOneLoadedAtOnce) {
   // The background one still decoding when cued: the cue waits for it.
   struct SlowStream : TMemoryStream {
     using TMemoryStream::TMemoryStream;
-    int Read(void* buffer, int count) override {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      return TMemoryStream::Read(buffer, count);
-    }
+    int Read(void* to, int n) override { return std::this_thread::sleep_for(2ms), TMemoryStream::Read(to, n); }
   };
-  auto slow = std::make_shared<SlowStream>(MakeWav(1, 1, 44100, 16, pcm));
+  auto slow = std::make_shared<SlowStream>(wav);
   std::vector<std::vector<int16_t>> heard;
   for (const auto& sound : {LoadSound(path), LoadSoundInBackground(slow)}) {
     auto channel = AllocChannel();

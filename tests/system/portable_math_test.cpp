@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "tests/math/math_inputs.h"
+
 namespace {
 using namespace portable_math;
 template <int (*F)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t)>
@@ -29,14 +31,7 @@ const struct {
     {"atan2", [](double x, double y) { return Atan2(y, x); }, Atan2Yx},
     {"pow", Pow, mpfr_pow},
 };
-uint64_t g_state;
-uint64_t Next() {  // splitmix64
-  uint64_t z = (g_state += 0x9E3779B97F4A7C15);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
-  return z ^ (z >> 31);
-}
-double Bits(uint64_t b) { return std::bit_cast<double>(b); }
+double Bits(uint64_t b) { return TMathInputs::Bits(b); }
 }  // namespace
 
 TEST(PortableMath, CorrectlyRoundedEverywhere) {
@@ -51,7 +46,7 @@ TEST(PortableMath, CorrectlyRoundedEverywhere) {
                             -0x1.fffffffffffffp1023, inf, -inf, std::numeric_limits<double>::quiet_NaN()};
   const double degToRad = 3.141592653589793 / 180.0;
   for (const auto& f : kFunctions) {
-    g_state = 1;
+    TMathInputs in{1};
     int wrong = 0;
     auto check = [&](double x, double y) {
       mpfr_set_d(mx, x, MPFR_RNDN);
@@ -73,24 +68,16 @@ TEST(PortableMath, CorrectlyRoundedEverywhere) {
     check(-0x1.00004p0, 3);
     check(2, -1075);
     for (int i = 0; i < 60000; ++i) {
-      const uint64_t r = Next();
-      // the game's angles: degrees up to a million in steps of 1/1024, turned into radians as the game does
-      const double degrees = static_cast<double>(static_cast<int64_t>(r % 2000001) - 1000000) + (r >> 54) / 1024.0;
-      // every binade, subnormals, infinities and NaNs among them; or 2^-40 to 2^24
-      const uint64_t b = Next();
-      const double any = Bits(i % 2 ? b : (b & 0x800FFFFFFFFFFFFF) | (1023 - 40 + b % 64) << 52);
+      in.Draw(i);
+      const uint64_t r = in.r;
       // multiples of 90 degrees, the reduction's hardest arguments, and their neighbours
       const double right = Bits(std::bit_cast<uint64_t>(90.0 * static_cast<int32_t>(r % 80001 - 40000) * degToRad) +
                                 (r >> 62) - 1);
-      const double unit = static_cast<double>(static_cast<int64_t>(r >> 10)) * 0x1p-53 - 1;  // [-1, 1)
-      // game vectors: whole pixel differences and fractional positions
-      const double dx = static_cast<double>(static_cast<int64_t>(r % 2001) - 1000);
-      const double dy = static_cast<double>(static_cast<int64_t>((r >> 20) % 2001) - 1000) + (r >> 60) / 16.0;
-      check(inverse ? unit : power ? unit + 1.5 : degrees * degToRad, power ? dy / 32 : dy);
-      check(any, inverse ? dx : Bits(Next()));
-      check(inverse ? dx / 1000 : right, any);
-      check(dx, dy);
-      if (power) check(dx / 64, static_cast<double>(static_cast<int64_t>(r % 41) - 20));
+      check(inverse ? in.unit : power ? in.unit + 1.5 : in.degrees * degToRad, power ? in.dy / 32 : in.dy);
+      check(in.any, inverse ? in.dx : Bits(in.Next()));
+      check(inverse ? in.dx / 1000 : right, in.any);
+      check(in.dx, in.dy);
+      if (power) check(in.dx / 64, static_cast<double>(static_cast<int64_t>(r % 41) - 20));
     }
     EXPECT_EQ(wrong, 0) << f.name;
   }

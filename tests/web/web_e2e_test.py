@@ -264,15 +264,14 @@ def play(page, base, linux, linux_s):
     check(not errors, "no JavaScript error: " + json.dumps(errors)[:2000])
 
 
-# The page's frame clock (each animation frame: when it came, and the game's
-# own work until it asked for the next), the WebGL contexts asked for, the
-# first Space, and what the page's sound played from then on (channel 0).
-LATE_PROBES = """window.frameClock = [];
-const askNext = requestAnimationFrame;
+# The page's frame clock (each animation frame: when it came, and the game's own work until it asked for the
+# next; once asked to, watchFrom, the first frame drawn white in two corners), the longest idle callback, the WebGL
+# contexts asked for, the first Space, and what the page's sound played from then on (channel 0).
+LATE_PROBES = """window.frameClock = []; window.longestIdle = 0; window.contexts = []; window.heard = [];
+const askNext = requestAnimationFrame, askIdle = requestIdleCallback, getContext = HTMLCanvasElement.prototype.getContext;
 let frameAt = -1;
 window.requestAnimationFrame = f => {
   if (frameAt >= 0) frameClock.push([frameAt, performance.now() - frameAt]);
-  // Once asked to (watchFrom), the first frame the game has drawn white in two corners.
   if (window.watchFrom && frameAt > watchFrom) {
     const gl = document.getElementById("canvas").getContext("webgl"), px = new Uint8Array(8);
     gl.readPixels(5, 5, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, px);
@@ -282,21 +281,11 @@ window.requestAnimationFrame = f => {
   frameAt = -1;
   return askNext(t => { frameAt = performance.now(); f(t); });
 };
-window.longestIdle = 0;
-const askIdle = requestIdleCallback;
 window.requestIdleCallback = (f, o) => askIdle(d => {
-  const t = performance.now();
-  f(d);
-  longestIdle = Math.max(longestIdle, performance.now() - t);
-}, o);
-window.contexts = [];
-const getContext = HTMLCanvasElement.prototype.getContext;
+  const t = performance.now(); f(d); longestIdle = Math.max(longestIdle, performance.now() - t); }, o);
 HTMLCanvasElement.prototype.getContext = function (type, attributes) {
-  contexts.push([this.id, type, JSON.stringify(attributes)]);
-  return getContext.call(this, type, attributes);
-};
+  contexts.push([this.id, type, JSON.stringify(attributes)]); return getContext.call(this, type, attributes); };
 addEventListener("keydown", e => { if (e.code === "Space" && !window.spaceAt) window.spaceAt = e.timeStamp; }, true);
-window.heard = [];
 const makeNode = BaseAudioContext.prototype.createScriptProcessor;
 BaseAudioContext.prototype.createScriptProcessor = function (...args) {
   const node = makeNode.apply(this, args);
@@ -308,30 +297,26 @@ BaseAudioContext.prototype.createScriptProcessor = function (...args) {
 };"""
 
 MARK = "(performance.getEntriesByName('gloomfall: {}')[0] || {{startTime: -1}}).startTime"
-# Where the music begins in what was heard, the time it was heard, and how
-# alike the next quarter second is to the start of song3.ogg as the browser
-# decodes it (1 is the same sound).
+# Where the music begins in what was heard, the time it was heard, and how alike the next quarter second is to the
+# start of song3.ogg as the browser decodes it (1 is the same sound).
 HEARD_SONG_START = """fetch("song3.ogg").then(r => r.arrayBuffer()).then(b => new OfflineAudioContext(1, 1, outputRate)
   .decodeAudioData(b)).then(song => {
   const ref = song.getChannelData(0), all = [].concat(...heard.map(h => h[1]));
   const loud = x => Math.abs(x) > 0.02, i0 = all.findIndex(loud), r0 = ref.findIndex(loud);
   if (i0 < 0) return [-1, -1, 0];
-  let ab = 0, aa = 0, bb = 0;
+  let ab = 0, aa = 0, bb = 0, n = i0;
   for (let k = 0; k < outputRate / 4 && i0 + k < all.length; k++) {
     ab += all[i0 + k] * ref[r0 + k]; aa += all[i0 + k] ** 2; bb += ref[r0 + k] ** 2;
   }
-  let n = i0;
-  const at = heard.find(h => (n -= h[1].length) < 0)[0];
-  return [i0, at, ab / Math.sqrt(aa * bb)];
+  return [i0, heard.find(h => (n -= h[1].length) < 0)[0], ab / Math.sqrt(aa * bb)];
 })"""
 
 
 def music_after_the_title(page, base):
-    """The music is fetched, and the sounds decoded, after the title's first
-    frame, which they do not slow; a game started at once waits for the
-    music and starts with it; without it, or with a damaged one, the game
-    plays silent."""
-    site = os.path.join(out, "site")
+    """The music is fetched, and the sounds decoded, after the title's first frame, which they do not slow; a game
+    started at once waits for the music and starts with it; without it, or with a damaged one, the game is silent."""
+    site, mark, hud = os.path.join(out, "site"), lambda m: page.js(MARK.format(m)), \
+        lambda: wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10)
     for name in ("nomusic", "badmusic"):
         os.makedirs(os.path.join(site, name), exist_ok=True)
         for f in set(os.listdir(os.path.join(web, "gloomfall"))) - {"song3.ogg"}:
@@ -340,44 +325,41 @@ def music_after_the_title(page, base):
     probes = page("Page.addScriptToEvaluateOnNewDocument", source=LATE_PROBES)["identifier"]
     page.events.clear()
     page("Page.navigate", url=base + "/game/index.html")
-    check(wait_for(lambda: page.js(MARK.format("background work done")) > 0, 20), "the sounds are ready on their own")
+    check(wait_for(lambda: mark("background work done") > 0, 20), "the sounds are ready on their own")
     time.sleep(2.5)
-    first, ready = page.js(MARK.format("first frame")), page.js(MARK.format("background work done"))
+    first, ready = mark("first frame"), mark("background work done")
     song = page.js("performance.getEntriesByType('resource').find(r => r.name.endsWith('/song3.ogg')).startTime")
     check(page.js("contexts") == [["canvas", "webgl", json.dumps({"alpha": False, "depth": False, "stencil": False,
           "antialias": False, "majorVersion": 1, "minorVersion": 0}, separators=(",", ":"))]] * 3,
           "one WebGL context, the game's, asked for first by the page: " + str(page.js("contexts"))[:300])
     # The first frames of a fresh page are slow whatever it does (the browser's renderer warming up).
     frames = page.js("frameClock")[5:]
-    during, after = [[f for f in frames if lo <= f[0] < hi] for lo, hi in ((first, ready), (ready, ready + 2500))]
-    median = lambda xs: sorted(xs or [0])[len(xs) // 2]  # noqa: E731
-    gaps = [[b[0] - a[0] for a, b in zip(fs, fs[1:])] or [0] for fs in (during, after)]
-    during, after = during or [[0, 0]], after or [[0, 0]]
-    print(f"music fetched {song - first:.0f} ms after the first frame, ready {ready - first:.0f} ms after it; "
-          f"title frames while it is prepared / after: work median {median([f[1] for f in during]):.1f} / "
-          f"{median([f[1] for f in after]):.1f} ms, max {max(f[1] for f in during):.1f} / "
-          f"{max(f[1] for f in after):.1f} ms, longest gap {max(gaps[0]):.1f} / {max(gaps[1]):.1f} ms; "
-          f"longest stretch of decoding {page.js('longestIdle'):.1f} ms")
-    # The frame times above are the figures to read; as a check they would
-    # only say how busy the machine was (ctest runs other tests beside this
-    # one). What must hold whatever the load: the file comes after the first
-    # frame, and the title goes on drawing frames while the music is prepared.
-    check(song >= first and len(during) > 5 and median([f[1] for f in during]) <= median([f[1] for f in after]) + 1,
+    during, after = [[f for f in frames if lo <= f[0] < hi] or [[lo, 0]] for lo, hi in ((first, ready),
+                                                                                          (ready, ready + 2500))]
+    work, gap = [[f[1] for f in fs] for fs in (during, after)], [max(b[0] - a[0] for a, b in zip(fs, fs[1:] or fs))
+                                                                 for fs in (during, after)]
+    median = lambda xs: sorted(xs)[len(xs) // 2]  # noqa: E731
+    print(f"music fetched {song - first:.0f} ms after the first frame, ready {ready - first:.0f} ms after it; title "
+          f"frames while it is prepared / after: work median {median(work[0]):.1f} / {median(work[1]):.1f} ms, max "
+          f"{max(work[0]):.1f} / {max(work[1]):.1f} ms, longest gap {gap[0]:.1f} / {gap[1]:.1f} ms; longest stretch "
+          f"of decoding {page.js('longestIdle'):.1f} ms")
+    # The frame times are figures to read; as a check they would only say how busy the machine was (ctest runs
+    # other tests beside this one). What holds whatever the load: the file comes after the first frame, and the
+    # title goes on drawing while the music is prepared.
+    check(song >= first and len(during) > 5 and median(work[0]) <= median(work[1]) + 1,
           "the music is fetched after the first frame, and the title goes on while it is prepared")
 
-    # Space the moment the title shows.
+    # Space the moment the title shows. The title frame that starts the game holds the wait for the music; the
+    # game's first frame asks for its animation frame when it is over; 16 beats (7385 ms) on, the stage flashes.
     page("Page.navigate", url=base + "/game/index.html")
-    wait_for(lambda: page.js(MARK.format("first frame")) > 0, 30)
+    wait_for(lambda: mark("first frame") > 0, 30)
     page.key("keyDown", " ", "Space", 32)
     page.key("keyUp", " ", "Space", 32)
-    check(wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10), "Space on the first frame: a game")
+    check(hud(), "Space on the first frame: a game")
     time.sleep(1.5)
-    first, space = page.js(MARK.format("first frame")), page.js("spaceAt")
-    # The title frame that starts the game holds the wait for the music; the
-    # game's first frame asks for its animation frame when it is over.
+    first, space = mark("first frame"), page.js("spaceAt")
     waited, game_frame = max((f[1], sum(f)) for f in page.js("frameClock") if f[0] >= space - 50)
     start, heard_at, alike = page.js(HEARD_SONG_START)
-    # Its beat clock: 16 beats (7385 ms) on, the next stage flashes white.
     page.js(f"window.watchFrom = {game_frame + 7000}")
     wait_for(lambda: page.js("window.whiteAt"), 10)
     flash = page.js("window.whiteAt || -1")
@@ -394,7 +376,7 @@ def music_after_the_title(page, base):
         shown = wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30)
         page.key("keyDown", " ", "Space", 32)
         page.key("keyUp", " ", "Space", 32)
-        game = wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10)
+        game = hud()
         time.sleep(0.3)
         errors = [e for e in page.errors() if "song3.ogg" not in json.dumps(e)]
         check(shown and game and page.js("peakOfLast(300)") == 0 and page.js("document.getElementById('overlay')"
