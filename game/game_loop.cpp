@@ -7,6 +7,7 @@
 #include "game/entity.h"
 #include "game/frame.h"
 #include "game/player.h"
+#include "game/replay.h"
 #include "game/title.h"
 #include "graphics/draw.h"
 #include "graphics/canvas.h"
@@ -57,7 +58,7 @@ void ResetGame() {
   particleList = std::make_shared<TList>();
   frameList->AddLast(TFrame::Create());
   TPlayer::New();
-  startTime = Millisecs();
+  startTime = GameMillisecs();
   spawnDelay = 1000;
   spawnCount = 5;
   level = 0;
@@ -67,26 +68,28 @@ void ResetGame() {
 }
 
 void BeginGame() {
+  ReplayGameStarts();
   gameOver = 0;
   ResetGame();
   FlushKeys();
   CueSound(music, musicChannel);
   ResumeChannel(musicChannel);
-  startTime = Millisecs();
+  startTime = GameMillisecs();
 }
 
 void PlayGame() {
   BeginGame();
-  while (!KeyDown(27)) GameFrame();
+  while (!GameKeyDown(27)) GameFrame();
+  ReplayGameEnds();
 }
 
 void GameFrame() {
   Cls();
   // The sum wraps as a 32-bit value.
   mouseXSum = static_cast<int32_t>(static_cast<uint32_t>(mouseXSum) +
-                                   static_cast<uint32_t>(MouseX()));
+                                   static_cast<uint32_t>(GameMouseX()));
 
-  gameTime = MillisecsBetween(startTime, Millisecs());
+  gameTime = MillisecsBetween(startTime, GameMillisecs());
   stage = static_cast<int32_t>(static_cast<float>(gameTime) / (beatLength * 16));
   const float phase = std::fmod(static_cast<float>(gameTime), beatLength) / beatLength * 360;
   pulse = static_cast<float>((SinDeg(phase) + 1) / 2);
@@ -141,7 +144,7 @@ void GameFrame() {
   SetAlpha(1);
   SetRotation(static_cast<float>(2 * SinDeg(gameTime / 24)));
   SetColor(255, 255, 255);
-  const TAimPoint aim = AimPoint(static_cast<float>(playerX), static_cast<float>(playerY));
+  const TAimPoint aim = GameAimPoint(static_cast<float>(playerX), static_cast<float>(playerY));
   DrawImage(imgAim, aim.x, aim.y, 0);
 
   if (gameOver == 1) {
@@ -164,6 +167,7 @@ void GameFrame() {
   DrawRect(0, 0, 800, 600);
 
   Flip(1);
+  ReplayFrameEnds();
 }
 
 void DrawHUD() {

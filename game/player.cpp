@@ -5,6 +5,7 @@
 #include "audio/audio.h"
 #include "game/game_loop.h"
 #include "game/particle.h"
+#include "game/replay.h"
 #include "game/title.h"
 #include "graphics/draw.h"
 #include "system/input.h"
@@ -56,19 +57,19 @@ void TPlayer::Explode() {}
 
 void TPlayer::UpdateKeys() {
   // The mouse pointer, or a gamepad's aim point while the pad aimed last.
-  const TAimPoint aim = AimPoint(x, y);
+  const TAimPoint aim = GameAimPoint(x, y);
   const float dy = y - aim.y;
   const float dx = x - aim.x;
   shootangle = static_cast<int32_t>(ATan2Deg(dy, dx) + 180);
-  if (KeyDown(65)) x -= speed;
-  if (KeyDown(68)) x += speed;
-  if (KeyDown(87)) y -= speed;
-  if (KeyDown(83)) y += speed;
+  if (GameKeyDown(65)) x -= speed;
+  if (GameKeyDown(68)) x += speed;
+  if (GameKeyDown(87)) y -= speed;
+  if (GameKeyDown(83)) y += speed;
   if (x < 0) x = 800;
   if (x > 800) x = 0;
   if (y < 0) y = 600;
   if (y > 600) y = 0;
-  if (MouseDown(1) && reload < 1 && alive == 1) {
+  if (GameMouseDown(1) && reload < 1 && alive == 1) {
     const auto bx = static_cast<int32_t>(x + CosDeg(shootangle) * size);
     const auto by = static_cast<int32_t>(y + SinDeg(shootangle) * size);
     FireBullet(bx, by, shootangle, 0);

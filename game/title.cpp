@@ -7,6 +7,7 @@
 #include "game/entity.h"
 #include "game/frame.h"
 #include "game/game_loop.h"
+#include "game/replay_commands.h"
 #include "graphics/draw.h"
 #include "graphics/canvas.h"
 #include "graphics/graphics.h"
@@ -19,6 +20,8 @@
 #include "system/runtime_error.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 std::shared_ptr<TImage> imgShade2, imgPlayer1, imgPlayer2, imgWeapon, imgVihu1, imgVihu2,
     imgBullet, imgParticle, imgVihuAmmus, imgParticle2, imgHelp, imgShadow, imgAim, imgEye,
@@ -105,6 +108,7 @@ void TitleIteration() {
     FlushKeys();
     PauseChannel(musicChannel);
   }
+  TitleReplays();
   if (KeyHit(65)) PushFrame();
   UpdateFrames();
   RenderFrames();
@@ -151,7 +155,24 @@ void TitleLoop() {
   while (!KeyDown(27)) TitleIteration();
 }
 
-int GloomfallMain() {
+int GloomfallMain(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+  if (!args.empty() && args[0] == "--verify") {
+    if (args.size() == 1) {
+      std::fprintf(stderr, "usage: gloomfall --verify FILE...\n");
+      return 2;
+    }
+    return VerifyReplays({args.begin() + 1, args.end()});
+  }
+  std::string watch;
+  if (args.size() == 2 && args[0] == "--replay") {
+    watch = args[1];
+  } else if (args.size() == 1 && args[0].rfind("--", 0) != 0) {
+    watch = args[0];
+  } else if (!args.empty()) {
+    std::fprintf(stderr, "usage: gloomfall [--replay] [FILE] | --verify FILE...\n");
+    return 2;
+  }
   const std::string renderer_problem = ChooseRendererFromEnvironment();
   if (!renderer_problem.empty()) {
     std::fprintf(stderr, "%s\n", renderer_problem.c_str());
@@ -162,6 +183,7 @@ int GloomfallMain() {
     std::fprintf(stderr, "gloomfall: could not open an 800 x 600 OpenGL window\n");
     return 1;
   }
+  if (!watch.empty()) WatchOnTitle(watch);
   TitleLoop();
   return 0;
 }

@@ -39,5 +39,7 @@ void LoadAssets();
 void TitleIteration();
 // The title loop: iterations until Escape is held at the top of one.
 void TitleLoop();
-// The whole program; returns the exit status.
-int GloomfallMain();
+// The whole program; returns the exit status. No arguments: the title.
+// A replay file (alone or after --replay): the title, which plays it first.
+// --verify and files: each replay checked with no window (replay_commands.h).
+int GloomfallMain(int argc, char** argv);

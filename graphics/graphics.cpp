@@ -54,6 +54,7 @@ bool g_modes_cached = false;
 bool g_end_registered = false;
 
 int g_soft_sync = 0;
+bool g_unsynced = false;
 int g_sync_hertz = 0, g_sync_step = 0, g_sync_rem = 0, g_sync_frac = 0, g_sync_time = 0;
 
 int FindRegistered(const std::string& name) {
@@ -259,7 +260,7 @@ void Flip(int sync) {
   RunHooks(FlipHook, nullptr);
   if (!g_driver) return;
   if (sync != -1) {
-    g_driver->Flip(sync);
+    g_driver->Flip(g_unsynced ? 0 : sync);
     return;
   }
   if (g_graphics != g_auto_graphics || !g_soft_sync) {
@@ -281,6 +282,8 @@ void Flip(int sync) {
   }
   g_driver->Flip(0);
 }
+
+void SetFlipUnsynced(bool unsynced) { g_unsynced = unsynced; }
 
 int GraphicsWidth() { return g_width; }
 int GraphicsHeight() { return g_height; }

@@ -5,6 +5,7 @@
 // this; it leans on the hook chains and polled input of the system layer.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,12 @@ void EndGraphics();
 // Presents the frame. 1 waits for the vertical refresh, 0 does not, -1 paces
 // by the hertz given to OpenGraphics.
 void Flip(int sync = -1);
+// While on, Flip(1) does not wait for the refresh either: a replay played
+// fast shows its frames as quickly as they come.
+void SetFlipUnsynced(bool unsynced);
+// A line over the bottom of every frame presented in the next ms
+// milliseconds, in the default font (graphics/notice.cpp).
+void ShowNotice(const std::string& text, int32_t ms = 5000);
 
 int GraphicsWidth();
 int GraphicsHeight();

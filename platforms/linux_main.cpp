@@ -1,4 +1,4 @@
 // The program entry: everything the game does starts in GloomfallMain.
 #include "game/title.h"
 
-int main() { return GloomfallMain(); }
+int main(int argc, char** argv) { return GloomfallMain(argc, argv); }

@@ -5,4 +5,4 @@
 
 #include "game/title.h"
 
-int main() { std::exit(GloomfallMain()); }
+int main(int argc, char** argv) { std::exit(GloomfallMain(argc, argv)); }

@@ -27,6 +27,7 @@ constexpr int KEY_D = 68;
 constexpr int KEY_S = 83;
 constexpr int KEY_W = 87;
 constexpr int KEY_F1 = 112;
+constexpr int KEY_F2 = 113;
 constexpr int KEY_LSHIFT = 160;
 constexpr int KEY_RSHIFT = 161;
 constexpr int KEY_LCONTROL = 162;

@@ -34,6 +34,7 @@ struct TGLContextRecord {
   int flags = 0;
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
+  std::string caption;  // AppTitle as the window last showed it
   // The scissor and clear colour last set in this context through
   // GLApplyViewport and GLClearColor, for ClearBands to put back without
   // asking GL (a query waits for everything drawn so far, which takes a
@@ -391,6 +392,7 @@ std::shared_ptr<TGraphics> TGLGraphicsDriver::CreateGraphics(int width, int heig
   record->hertz = hertz;
   record->flags = flags;
   record->window = window;
+  record->caption = AppTitle;
   record->context = context;
   TGLContextRecord* raw = Link(std::move(record));
   ApplyAppIcon(window);
@@ -417,6 +419,11 @@ void TGLGraphicsDriver::Flip(int sync) {
     ++g_interval_sends;
   }
   ClearBands();
+  // The caption follows AppTitle: a replay being watched says so there.
+  if (g_current->kind >= 2 && g_current->caption != AppTitle) {
+    g_current->caption = AppTitle;
+    SDL_SetWindowTitle(g_current->window, AppTitle.c_str());
+  }
   SDL_GL_SwapWindow(g_current->window);
   WindowPlatformPresented(interval);
 }

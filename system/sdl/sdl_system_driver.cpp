@@ -227,6 +227,15 @@ TSDLTranslation TSDLEventTranslator::Translate(const SDL_Event& e) {
       }
       break;
 
+    case SDL_DROPFILE:
+      // A file dropped on the window: the game may open it.
+      if (e.drop.file) {
+        out.events.push_back(TEvent::Create(EVENT_APPOPENFILE, nullptr, 0, mods, 0, 0,
+                                            std::make_shared<TStringObject>(e.drop.file)));
+        SDL_free(e.drop.file);
+      }
+      break;
+
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       const SDL_Keysym& ks = e.key.keysym;
