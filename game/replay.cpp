@@ -3,6 +3,7 @@
 // few frames and compared, and the player's own values come back after.
 #include "game/replay.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "game/bullet.h"
@@ -40,11 +41,12 @@ int32_t speed = 1;
 bool have_pace = false;
 int32_t pace_real = 0, pace_recorded = 0, last_recorded = 0;
 
-// The aim is asked from the player's place. The mouse aims at its pointer; a
-// pad's aim keeps its distance from the place. So each aim is guessed at the
-// pointer, or in the direction the last aim lay from its place (worked out
-// in double, as the input layer works out a pad's aim), and aiming costs
-// next to nothing either way.
+// The aim is asked from the player's place. The mouse aims at its pointer, a
+// stick in its direction from the place. So each aim is guessed there (the
+// pointer and the stick's lean are kept too, and cost little while they
+// stay), or in the direction the last aim lay from its place, and aiming
+// costs next to nothing either way. The guesses are worked out in double
+// with a square root, which gives the same bits everywhere.
 struct TAimGuess {
   float last = 0, from = 0;
   int32_t Guess(float now_from) const {
@@ -228,25 +230,36 @@ TAimPoint GameAimPoint(float x, float y) {
     std::memcpy(&v, &i, 4);
     return v;
   };
-  TAimPoint aim;
-  int32_t pointer_x, pointer_y;
+  int32_t pointer_x, pointer_y, lean_x, lean_y;
+  TAimPoint aim{};
   if (mode == Mode::kPlaying) {
     pointer_x = Played(kQuestionPointerX);
     pointer_y = Played(kQuestionPointerY);
-    const int32_t guess_x[] = {TAimGuess::Bits(float(pointer_x)), aim_x.Guess(x)};
-    const int32_t guess_y[] = {TAimGuess::Bits(float(pointer_y)), aim_y.Guess(y)};
-    aim.x = as_float(Played(kQuestionAimX, guess_x));
-    aim.y = as_float(Played(kQuestionAimY, guess_y));
+    lean_x = Played(kQuestionLeanX);
+    lean_y = Played(kQuestionLeanY);
   } else {
+    int lx, ly;
+    aim = AimPoint(x, y);
+    AimLean(lx, ly);
     pointer_x = Kept(kQuestionPointerX, MouseX());
     pointer_y = Kept(kQuestionPointerY, MouseY());
-    aim = AimPoint(x, y);
-    if (mode == Mode::kRecording) {
-      writer->Put(kQuestionAimX, TAimGuess::Bits(aim.x), TAimGuess::Bits(float(pointer_x)),
-                  aim_x.Guess(x));
-      writer->Put(kQuestionAimY, TAimGuess::Bits(aim.y), TAimGuess::Bits(float(pointer_y)),
-                  aim_y.Guess(y));
-    }
+    lean_x = Kept(kQuestionLeanX, lx);
+    lean_y = Kept(kQuestionLeanY, ly);
+  }
+  int32_t guess_x[] = {TAimGuess::Bits(float(pointer_x)), aim_x.Guess(x)};
+  int32_t guess_y[] = {TAimGuess::Bits(float(pointer_y)), aim_y.Guess(y)};
+  if (lean_x != 0 || lean_y != 0) {
+    const auto lx = static_cast<double>(lean_x), ly = static_cast<double>(lean_y);
+    const double length = std::sqrt(lx * lx + ly * ly);
+    guess_x[0] = TAimGuess::Bits(static_cast<float>(x + lx / length * PAD_AIM_DISTANCE));
+    guess_y[0] = TAimGuess::Bits(static_cast<float>(y + ly / length * PAD_AIM_DISTANCE));
+  }
+  if (mode == Mode::kPlaying) {
+    aim.x = as_float(Played(kQuestionAimX, guess_x));
+    aim.y = as_float(Played(kQuestionAimY, guess_y));
+  } else if (mode == Mode::kRecording) {
+    writer->Put(kQuestionAimX, TAimGuess::Bits(aim.x), guess_x[0], guess_x[1]);
+    writer->Put(kQuestionAimY, TAimGuess::Bits(aim.y), guess_y[0], guess_y[1]);
   }
   aim_x = {aim.x, x};
   aim_y = {aim.y, y};

@@ -15,9 +15,9 @@ namespace {
 constexpr char kMagic[8] = {'G', 'L', 'O', 'O', 'M', 'R', 'P', 'L'};
 constexpr uint32_t kFormatVersion = 1;
 constexpr size_t kMostVersionBytes = 32;
-// A frame asks at most 17 questions (the loop's Escape, the clock, the
+// A frame asks at most 21 questions (the loop's Escape, the clock, the
 // mouse, the player's aim, keys and button, the cross-hair's aim).
-constexpr uint32_t kMostAnswersPerFrame = 24;
+constexpr uint32_t kMostAnswersPerFrame = 32;
 // An hour of busy play is well under a megabyte.
 constexpr uintmax_t kMostFileBytes = 64u << 20;
 

@@ -79,6 +79,8 @@ enum TQuestion : int {
   kQuestionAimY,
   kQuestionPointerX,  // where the mouse was when the aim was asked
   kQuestionPointerY,
+  kQuestionLeanX,  // and how a stick aiming leant
+  kQuestionLeanY,
   kQuestionKey,  // + the key code, 0-255
   kQuestionCount = kQuestionKey + 256,
 };

@@ -15,6 +15,7 @@ struct PolledInput {
   int mouse_z = 0;
   bool pad_aims = false;  // the pad aimed after the mouse last moved
   double pad_dx = 1;      // the pad's aim, a unit vector
+  int pad_lean_x = 0, pad_lean_y = 0;  // ... as the stick leant
   double pad_dy = 0;
   bool aim_asked = false;
   std::array<int, 256> char_queue{};
@@ -74,6 +75,8 @@ std::shared_ptr<TObject> PolledInputHook(int, std::shared_ptr<TObject> data, std
     case EVENT_PADAIM:
       g_in.pad_aims = event->x != 0 || event->y != 0;
       if (g_in.pad_aims) {
+        g_in.pad_lean_x = event->x;
+        g_in.pad_lean_y = event->y;
         const double length = std::hypot(event->x, event->y);
         g_in.pad_dx = event->x / length;
         g_in.pad_dy = event->y / length;
@@ -151,6 +154,13 @@ TAimPoint AimPoint(float x, float y) {
   if (!g_in.pad_aims) return {static_cast<float>(g_in.mouse_x), static_cast<float>(g_in.mouse_y)};
   return {static_cast<float>(x + g_in.pad_dx * PAD_AIM_DISTANCE),
           static_cast<float>(y + g_in.pad_dy * PAD_AIM_DISTANCE)};
+}
+
+int AimLean(int& x, int& y) {
+  Poll();
+  x = g_in.pad_aims ? g_in.pad_lean_x : 0;
+  y = g_in.pad_aims ? g_in.pad_lean_y : 0;
+  return g_in.pad_aims ? 1 : 0;
 }
 
 int AimAsked() { return g_in.aim_asked ? 1 : 0; }
