@@ -53,7 +53,8 @@ std::string FileName(const TReplay& replay) {
   char when[32] = "";
   if (const std::tm* local = std::localtime(&now))
     std::strftime(when, sizeof when, "%Y-%m-%d %H-%M-%S", local);
-  return std::string("gloomfall ") + when + " " + std::to_string(replay.kills) + " kills.gfreplay";
+  return std::string("gloomfall ") + when + " " + std::to_string(replay.kills) +
+         (replay.kills == 1 ? " kill.gfreplay" : " kills.gfreplay");
 }
 
 }  // namespace

@@ -41,7 +41,13 @@ std::shared_ptr<TObject> DrawNotice(int, std::shared_ptr<TObject> data, std::sha
   DrawRect(0, height - 24, static_cast<float>(GraphicsWidth()), 24);
   SetAlpha(1);
   SetColor(255, 255, 255);
-  DrawText(g_notice, 8, height - 19);
+  // A line too long for the frame keeps what it says first ("replay saved:")
+  // and the end of what follows (a path's folder and file name).
+  const size_t said = g_notice.find(": ") == std::string::npos ? 0 : g_notice.find(": ") + 2;
+  std::string shown = g_notice;
+  for (size_t cut = said; cut < g_notice.size() && TextWidth(shown) > GraphicsWidth() - 16; ++cut)
+    shown = g_notice.substr(0, said) + "..." + g_notice.substr(cut + 1);
+  DrawText(shown, 8, height - 19);
 
   SetImageFont(font);
   SetHandle(handle_x, handle_y);

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <functional>
 
+#include <zlib.h>
+
 #include "tests/e2e/harness.h"
 
 namespace fs = std::filesystem;
@@ -183,6 +185,91 @@ TEST_F(Game, GarbageInAPictureAnEffectTheMusicAndTheIconIsSurvived) {
   SleepMs(300);
   game_->xdo("keydown Escape");
   EXPECT_EQ(game_->WaitExit(3000), 0);
+}
+
+// A game played with either renderer and kept with F2 on the title lands in
+// the player's data folder and verifies; watched, it plays under a caption
+// that says so and gives the title back. A damaged one leaves the title be.
+// The verifying lines and their statuses for the scripted player's replay
+// and its damaged copies.
+TEST_F(Game, AGameKeptWithF2VerifiesAndPlaysBackWithEitherRenderer) {
+  const std::string home = OutPath("xdg"), kept = home + "/gloomfall/replays";
+  setenv("XDG_DATA_HOME", home.c_str(), 1);
+  auto verify = [](const std::string& files, int& status) {
+    return RunCommand("", "cd " + Quote(GLOOMFALL_DATA_DIR) + " && " + GLOOMFALL_BINARY " --verify " + files + " 2>&1", &status);
+  };
+  for (const char* renderer : {"gl", "gles2"}) {
+    fs::remove_all(home);
+    setenv("GLOOMFALL_RENDERER", renderer, 1);
+    Start();
+    game_->xdo("key space");
+    game_->xdo("keydown w");
+    game_->xdo("mousemove --window " + window_ + " 150 150");
+    game_->xdo("mousedown 1");
+    SleepMs(1500);
+    game_->xdo("mouseup 1");
+    game_->xdo("keyup w");
+    game_->Hold("Escape", 200);
+    ASSERT_TRUE(WaitForTitle(x_.display(), window_));
+    game_->Hold("F2", 100);
+    ASSERT_TRUE(Eventually([&] { return fs::exists(kept) && !fs::is_empty(kept); })) << renderer;
+    EXPECT_TRUE(Eventually([&] { return Count(Snap(std::string("kept_") + renderer), 0, 576, 700, 600, White) > 100; }))
+        << "the notice says where";
+    game_->xdo("keydown Escape");
+    EXPECT_EQ(game_->WaitExit(3000), 0);
+    game_->xdo("keyup Escape");
+    const std::string file = fs::directory_iterator(kept)->path().string();
+    EXPECT_NE(file.find(".gfreplay"), std::string::npos) << file;
+    int status = -1;
+    EXPECT_NE(verify(Quote(file), status).find(", ok"), std::string::npos) << renderer;
+    EXPECT_EQ(status, 0);
+  }
+  unsetenv("GLOOMFALL_RENDERER");
+
+  const std::string file = fs::directory_iterator(kept)->path().string();
+  game_ = std::make_unique<GameProcess>(x_, GLOOMFALL_DATA_DIR, audio_, GLOOMFALL_BINARY,
+                                        std::vector<std::string>{"--replay", file});
+  EXPECT_FALSE(game_->FindWindow("gloomfall: watching a replay.*").empty()) << "the caption says so";
+  window_ = game_->FindWindow("gloomfall");
+  ASSERT_FALSE(window_.empty()) << "the title comes back";
+  ExpectTitle(Snap("title_after_replay"));
+  game_->xdo("keydown Escape");
+  EXPECT_EQ(game_->WaitExit(3000), 0);
+  game_->xdo("keyup Escape");
+
+  const std::string damaged = OutPath("damaged.gfreplay");
+  std::string bytes = ReadFile(std::string(GLOOMFALL_SOURCE_DIR) + "/tests/replays/scripted.gfreplay");
+  bytes[bytes.size() / 2] ^= 1;
+  std::ofstream(damaged, std::ios::binary) << bytes;
+  game_ = std::make_unique<GameProcess>(x_, GLOOMFALL_DATA_DIR, audio_, GLOOMFALL_BINARY,
+                                        std::vector<std::string>{damaged});
+  window_ = game_->FindWindow("gloomfall");
+  ASSERT_TRUE(WaitForTitle(x_.display(), window_));
+  SleepMs(500);
+  EXPECT_TRUE(game_->running());
+  ExpectTitle(Snap("title_after_damaged_replay"));
+  game_->xdo("keydown Escape");
+  EXPECT_EQ(game_->WaitExit(3000), 0);
+
+  // The scripted replay with its final world hash changed and sealed again.
+  const std::string astray = OutPath("astray.gfreplay");
+  bytes[bytes.size() / 2] ^= 1;
+  const size_t final_hash = 8 + 4 + 4 + uint8_t(bytes[12]) + 4 + 28 * 4 + 12;
+  bytes[final_hash] ^= 1;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size() - 4));
+  for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + i] = char(crc >> (8 * i));
+  std::ofstream(astray, std::ios::binary) << bytes;
+  const std::string scripted = Quote(std::string(GLOOMFALL_SOURCE_DIR) + "/tests/replays/scripted.gfreplay");
+  int status = -1;
+  EXPECT_EQ(verify(Quote(astray), status), astray + ": gone astray at frame 2400\n");
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(verify(scripted, status), GLOOMFALL_SOURCE_DIR "/tests/replays/scripted.gfreplay: 2400 frames, 23 kills, level 3, ok\n");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(verify(scripted + " " + Quote(damaged) + " " + scripted, status),
+            std::string(GLOOMFALL_SOURCE_DIR) + "/tests/replays/scripted.gfreplay: 2400 frames, 23 kills, level 3, ok\n" +
+                damaged + ": damaged (cut short or changed)\n" + GLOOMFALL_SOURCE_DIR +
+                "/tests/replays/scripted.gfreplay: 2400 frames, 23 kills, level 3, ok\n");
+  EXPECT_EQ(status, 2);
 }
 
 }  // namespace
