@@ -288,6 +288,17 @@ TEST_F(Wine, WithoutItsFontEachBoxShowsAndTheGamePlaysWithItsOwnFont) {
   QuitWithEscape();
 }
 
+// The scripted player's replay, verified by the Windows build as a Windows
+// console would run it, gives the Linux build's line, world hash for hash.
+TEST_F(Wine, VerifyingTheScriptedReplayAgreesWithLinux) {
+  const std::string replay = std::string(GLOOMFALL_SOURCE_DIR) + "/tests/replays/scripted.gfreplay";
+  const std::string out = OutPath("verify.txt");
+  fs::remove(out);
+  Start(kFolder, "gloomfall.exe --verify Z:" + replay + " > Z:" + out, false);
+  EXPECT_EQ(game_->WaitExit(60000), 0);
+  EXPECT_EQ(ReadFile(out), "Z:" + replay + ": 2400 frames, 23 kills, level 3, ok\r\n");
+}
+
 TEST_F(Wine, TheInstallerInstallsSilentlyAndTheUninstallerTakesEverythingAway) {
   const std::string program_files = kPrefix + "/drive_c/Program Files";
   const std::string installed = program_files + "/gloomfall";
