@@ -12,6 +12,7 @@ seed() {  # seed <target> <files...>
 }
 seed fuzz_png "$data"/gfx/*.png "$top"/tests/regressions/png/*
 seed fuzz_audio "$data"/sfx/*.ogg "$top"/tests/regressions/audio/*
+seed fuzz_replay "$top"/tests/replays/*.gfreplay "$top"/tests/regressions/replay/*
 # The font target starts from small cuts of the game's font: a face of a few
 # kilobytes parses and renders many times faster than the whole 50 KB file,
 # and keeps the glyph shapes (simple and composite) and the character map.

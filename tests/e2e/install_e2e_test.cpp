@@ -132,10 +132,16 @@ TEST(Install, MovedInstallStillFindsItsDataAndAMissingDataFolderIsSaid) {
   fs::create_symlink(moved / "games/gloomfall", fs::path(links.path()) / "gloomfall");
   PlayFromAnotherFolder(fs::path(links.path()) / "gloomfall", moved);
 
+  // A replay named from the player's folder reaches the game in its data folder.
+  fs::copy_file(std::string(GLOOMFALL_SOURCE_DIR) + "/tests/replays/scripted.gfreplay", links.path() + "/my run.gfreplay");
+  std::string said = Shell("cd " + Quote(links.path()) + " && ./gloomfall --verify 'my run.gfreplay' 2>&1", &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(said, links.path() + "/my run.gfreplay: 2400 frames, 23 kills, level 3, ok\n");
+
   // Without its data the launcher says so and fails, instead of opening a
   // window full of nothing.
   fs::remove_all(moved / "share/games/gloomfall");
-  std::string said = Shell("cd / && " + Quote(links.path() + "/gloomfall") + " 2>&1", &status);
+  said = Shell("cd / && " + Quote(links.path() + "/gloomfall") + " 2>&1", &status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(said.find("gloomfall: the game's data is missing"), std::string::npos) << said;
 }
