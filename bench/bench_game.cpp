@@ -14,6 +14,8 @@
 #include "game/game_loop.h"
 #include "game/particle.h"
 #include "game/player.h"
+#include "game/replay.h"
+#include "game/replay_file.h"
 #include "game/title.h"
 #include "game/vihu.h"
 #include "graphics/draw.h"
@@ -141,5 +143,57 @@ void BM_GameFrameHeavySceneOn(benchmark::State& state, const char* renderer) {
 }
 BENCHMARK_CAPTURE(BM_GameFrameHeavySceneOn, GL, "gl")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_GameFrameHeavySceneOn, GLES2, "gles2")->Unit(benchmark::kMicrosecond);
+
+// The questions a frame of the heavy scene asks (the loop's Escape, the
+// clock, the mouse, the player's aim, keys and button, the cross-hair's aim)
+// outside a recording (0) and recorded, with the world's hash every tenth
+// frame (1): the difference is what recording costs a frame.
+void BM_RecordingAFrameOfTheHeavyScene(benchmark::State& state) {
+  SetTimeSource(&ReadNow);
+  auto driver = std::make_shared<TRecordingCanvasDriver>();
+  driver->keep_calls = false;
+  SetGraphicsDriver(driver);
+  OpenGraphics(800, 600, 0, 60, 0);
+  LoadStandIns();
+  BuildScene();  // a game, so it is recorded
+  if (!state.range(0)) ReplayGameEnds();
+  int frame = 0;
+  for (auto _ : state) {
+    GameKeyDown(27);
+    GameMouseX();
+    benchmark::DoNotOptimize(GameMillisecs());
+    GameAimPoint(400, 300);
+    for (int key : {65, 68, 87, 83}) GameKeyDown(key);
+    GameMouseDown(1);
+    GameAimPoint(400, 300);
+    if (++frame % 10 == 0 && state.range(0)) benchmark::DoNotOptimize(WorldHash());
+  }
+  EndGraphics();
+  SetTimeSource(nullptr);
+}
+BENCHMARK(BM_RecordingAFrameOfTheHeavyScene)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Verifying the scripted player's replay (40 s of play) with no window: how
+// many times faster than it was played.
+void BM_VerifyTheScriptedReplay(benchmark::State& state) {
+  auto driver = std::make_shared<TRecordingCanvasDriver>();
+  driver->keep_calls = false;
+  SetGraphicsDriver(driver);
+  OpenGraphics(800, 600, 0, 60, 0);
+  LoadStandIns();
+  std::string problem;
+  const auto replay = ReadReplayFile(GLOOMFALL_SOURCE_DIR "/tests/replays/scripted.gfreplay", problem);
+  if (!replay) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    if (WatchReplay(*replay, false).astrayAt != 0) state.SkipWithError("the replay went astray");
+  }
+  state.counters["times_real_time"] = benchmark::Counter(
+      replay->frames / 60.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  EndGraphics();
+}
+BENCHMARK(BM_VerifyTheScriptedReplay)->Unit(benchmark::kMillisecond);
 
 }  // namespace

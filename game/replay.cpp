@@ -42,11 +42,11 @@ bool have_pace = false;
 int32_t pace_real = 0, pace_recorded = 0, last_recorded = 0;
 
 // The aim is asked from the player's place. The mouse aims at its pointer, a
-// stick in its direction from the place. So each aim is guessed there (the
-// pointer and the stick's lean are kept too, and cost little while they
-// stay), or in the direction the last aim lay from its place, and aiming
-// costs next to nothing either way. The guesses are worked out in double
-// with a square root, which gives the same bits everywhere.
+// stick in its direction from the place. So the stick's lean is kept, and
+// the pointer while the mouse aims (both cost little while they stay), and
+// each aim is guessed there, or in the direction the last aim lay from its
+// place: aiming costs next to nothing either way. The guesses are worked out
+// in double with a square root, which gives the same bits everywhere.
 struct TAimGuess {
   float last = 0, from = 0;
   int32_t Guess(float now_from) const {
@@ -59,6 +59,7 @@ struct TAimGuess {
   }
 };
 TAimGuess aim_x, aim_y;
+int32_t aim_pointer_x = 0, aim_pointer_y = 0;  // the mouse's, as the last aim kept it
 
 int32_t Kept(int question, int32_t answer) {
   if (mode == Mode::kRecording) writer->Put(question, answer);
@@ -95,14 +96,11 @@ void Pace(int32_t recorded) {
   pace_recorded = recorded;
 }
 
+// FNV-1a taken a 32-bit word at a time: each step is one-to-one in the word
+// and in the hash so far, so one value changed anywhere always shows.
 class THash {
  public:
-  void Add(uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-      h_ ^= (v >> (8 * i)) & 0xFF;
-      h_ *= 16777619u;
-    }
-  }
+  void Add(uint32_t v) { h_ = (h_ ^ v) * 16777619u; }
   void Add(int32_t v) { Add(static_cast<uint32_t>(v)); }
   void Add(float v) {
     uint32_t bits;
@@ -238,14 +236,14 @@ TAimPoint GameAimPoint(float x, float y) {
     lean_x = Played(kQuestionLeanX);
     lean_y = Played(kQuestionLeanY);
   } else {
-    int lx, ly;
     aim = AimPoint(x, y);
-    AimLean(lx, ly);
-    pointer_x = Kept(kQuestionPointerX, MouseX());
-    pointer_y = Kept(kQuestionPointerY, MouseY());
-    lean_x = Kept(kQuestionLeanX, lx);
-    lean_y = Kept(kQuestionLeanY, ly);
+    const bool mouse = aim.lean_x == 0 && aim.lean_y == 0;
+    pointer_x = Kept(kQuestionPointerX, mouse ? static_cast<int32_t>(aim.x) : aim_pointer_x);
+    pointer_y = Kept(kQuestionPointerY, mouse ? static_cast<int32_t>(aim.y) : aim_pointer_y);
+    lean_x = Kept(kQuestionLeanX, aim.lean_x);
+    lean_y = Kept(kQuestionLeanY, aim.lean_y);
   }
+  aim_pointer_x = pointer_x, aim_pointer_y = pointer_y;
   int32_t guess_x[] = {TAimGuess::Bits(float(pointer_x)), aim_x.Guess(x)};
   int32_t guess_y[] = {TAimGuess::Bits(float(pointer_y)), aim_y.Guess(y)};
   if (lean_x != 0 || lean_y != 0) {
@@ -271,6 +269,7 @@ TAimPoint GameAimPoint(float x, float y) {
 void ReplayGameStarts() {
   frame = 0;
   aim_x = aim_y = {};
+  aim_pointer_x = aim_pointer_y = 0;
   if (mode == Mode::kPlaying) return;
   mode = Mode::kRecording;
   writer = std::make_unique<TAnswerWriter>();

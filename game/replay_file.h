@@ -77,9 +77,9 @@ enum TQuestion : int {
   kQuestionMouseDown,
   kQuestionAimX,
   kQuestionAimY,
-  kQuestionPointerX,  // where the mouse was when the aim was asked
+  kQuestionPointerX,  // the mouse's pointer, while it aims
   kQuestionPointerY,
-  kQuestionLeanX,  // and how a stick aiming leant
+  kQuestionLeanX,  // a stick's lean, while one aims
   kQuestionLeanY,
   kQuestionKey,  // + the key code, 0-255
   kQuestionCount = kQuestionKey + 256,

@@ -153,14 +153,7 @@ TAimPoint AimPoint(float x, float y) {
   g_in.aim_asked = true;
   if (!g_in.pad_aims) return {static_cast<float>(g_in.mouse_x), static_cast<float>(g_in.mouse_y)};
   return {static_cast<float>(x + g_in.pad_dx * PAD_AIM_DISTANCE),
-          static_cast<float>(y + g_in.pad_dy * PAD_AIM_DISTANCE)};
-}
-
-int AimLean(int& x, int& y) {
-  Poll();
-  x = g_in.pad_aims ? g_in.pad_lean_x : 0;
-  y = g_in.pad_aims ? g_in.pad_lean_y : 0;
-  return g_in.pad_aims ? 1 : 0;
+          static_cast<float>(y + g_in.pad_dy * PAD_AIM_DISTANCE), g_in.pad_lean_x, g_in.pad_lean_y};
 }
 
 int AimAsked() { return g_in.aim_asked ? 1 : 0; }

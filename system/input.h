@@ -58,15 +58,13 @@ constexpr float PAD_AIM_DISTANCE = 150;
 struct TAimPoint {
   float x;
   float y;
+  int lean_x = 0, lean_y = 0;  // the stick's lean while a stick aims, else 0
 };
 TAimPoint AimPoint(float x, float y);
 // 1 when AimPoint was asked since the keys were last flushed. The game asks
 // only while a game runs (every frame, from the player), so the gamepad and
 // touch code can tell a game from the title screen by it.
 int AimAsked();
-// 1 while a stick aims (AimPoint is then its direction), with the lean of
-// its last EVENT_PADAIM; 0 and (0, 0) while the mouse aims.
-int AimLean(int& x, int& y);
 
 // Buttons: 1 left, 2 right, 3 middle. Others read 0.
 int MouseDown(int button);
