@@ -40,7 +40,14 @@ struct TWorkerEnd {
       queue.closed = true;
     }
     queue.changed.notify_all();
-    if (queue.worker.joinable()) queue.worker.join();
+    if (!queue.worker.joinable()) return;
+    // A slice that ends the program ends it on the worker, which cannot wait
+    // for itself.
+    if (queue.worker.get_id() == std::this_thread::get_id()) {
+      queue.worker.detach();
+    } else {
+      queue.worker.join();
+    }
   }
   TQueue& queue;
 };
