@@ -78,13 +78,15 @@ test-asan: deps-play+package+test test-data
 	cmake --build $(BUILD)/asan -j$(JOBS)
 	$(SAN_ENV) $(XVFB) ctest --test-dir $(BUILD)/asan --output-on-failure -j$(JOBS)
 
-# The mixer's lock-free hand-over between the game and mixing threads, under
-# ThreadSanitizer: only the audio tests are built and only the thread tests run.
+# The mixer's lock-free hand-over between the game and mixing threads, and
+# the background worker with the threads that hand it jobs, under
+# ThreadSanitizer: only the audio and system tests are built and only the
+# thread tests run.
 test-tsan: deps-play+test test-data
 	cmake -S . -B $(BUILD)/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOOMFALL_TSAN=ON \
 	  -DGLOOMFALL_BUILD_DATA=OFF -DGLOOMFALL_DATA_DIR=$(CURDIR)/$(BUILD)/test/data
-	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests
-	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)/tsan --output-on-failure -R MixerThreads
+	cmake --build $(BUILD)/tsan -j$(JOBS) --target audio_tests system_tests
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(BUILD)/tsan --output-on-failure -R "MixerThreads|Background\\."
 
 # The 64-bit Windows game, cross-built with MinGW-w64 against the libraries
 # built once from Debian's source packages (by scripts/build-deps.sh, into a

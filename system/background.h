@@ -1,9 +1,10 @@
 // Work that need not hold up the frame: start-up hands it over and takes the
 // result when it is first needed. The work is done a slice at a time: where
-// the platform has threads the slices run one after another on a thread of
-// the job's own; in the browser, which gives the game none, they run in the
-// page's idle time between frames, so that no frame waits for them
-// (system/native/, system/web/).
+// the platform has threads one worker thread takes the jobs in the order
+// they were started and does each one's slices until it is done; in the
+// browser, which gives the game none, they run in the page's idle time
+// between frames, so that no frame waits for them (system/native/,
+// system/web/).
 #pragma once
 #include <memory>
 #include <string>

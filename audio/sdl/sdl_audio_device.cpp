@@ -8,8 +8,30 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+
+#include "system/background.h"
+
+namespace {
+// SDL's audio, given up after no output opened. Quitting it waits for SDL's
+// device-watching thread to wake, up to a tenth of a second: start-up does
+// not wait for that, the background quits it, and the next open (the only
+// other thing here that starts or quits SDL's audio) waits for it first.
+struct TAudioQuit : TBackgroundJob {
+  Slice Step() override {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return Slice::kDone;
+  }
+};
+std::shared_ptr<TBackgroundWork> g_quitting;
+
+void FinishQuitting() {
+  if (auto quitting = std::move(g_quitting)) quitting->Finish();
+}
+}  // namespace
 
 bool sdlaudiodevice::open(mixer& m) {
+  FinishQuitting();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   subsystem_ = true;
   // The mixer's format is fixed before SDL's thread can call back.
@@ -28,7 +50,9 @@ bool sdlaudiodevice::open(mixer& m) {
   // No changes allowed: SDL converts to whatever the hardware wants.
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device_ == 0) {
+    subsystem_ = false;
     close();
+    g_quitting = RunInBackground(std::make_shared<TAudioQuit>());
     return false;
   }
   SDL_PauseAudioDevice(device_, 0);
@@ -42,6 +66,7 @@ void sdlaudiodevice::close() {
     device_ = 0;
   }
   if (subsystem_) {
+    FinishQuitting();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     subsystem_ = false;
   }

@@ -1,14 +1,17 @@
 // Choosing the audio driver: the registry's order and names, the silent fall
 // back to "Null" when no output opens, the Null driver's do-nothing sounds,
 // and the real SDL device (SDL's dummy driver under test) feeding the mixer.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "audio_test_support.h"
+#include "system/background.h"
 
 namespace {
 
@@ -168,10 +171,28 @@ int64_t PlayedAfterWaiting(TKorvaneChannel& channel, int64_t frames) {
   return channel.Position();
 }
 
+// Holds the background worker until it is let go.
+struct BusyJob : TBackgroundJob {
+  Slice Step() override { return free ? Slice::kDone : Slice::kWaiting; }
+  std::atomic<bool> free{false};
+};
+
 TEST_F(AudioDrivers, KorvaneOnTheSdlDeviceMixesInTheBackgroundAndRestartsWhenChosenAgain) {
+  // First an output that does not open while the background is busy: SDL's
+  // audio is given up later, and the next open sees to that first.
+  auto busy = std::make_shared<BusyJob>();
+  auto held = RunInBackground(busy);
+  {
+    ScopedEnv alsa("SDL_AUDIODRIVER", "alsa");
+    ScopedEnv nowhere("AUDIODEV", "no-such-output");
+    EXPECT_EQ(SetAudioDriver("Korvane"), 0);
+    EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "not given up on the caller's time";
+  }
   // SDL's dummy output consumes sound in real time.
   ScopedEnv dummy("SDL_AUDIODRIVER", "dummy");
   ASSERT_EQ(SetAudioDriver("Korvane"), 1);
+  busy->free = true;
+  held->Finish();
   TAudioDriver* korvane = CurrentAudioDriver();
   EXPECT_EQ(korvane->Name(), "Korvane");
   auto sound = LoadSound(Mono16(Constant(100, 1000)), SOUND_LOOP);

@@ -1,5 +1,5 @@
-// Background work on the desktop: a job's slices on a thread of its own,
-// stopped between two slices, finished on the caller's thread, its errors
+// Background work on the desktop: the jobs' slices on one worker thread, a
+// job at a time in the order they came, stopped between two slices, finished on the caller's thread, its errors
 // handed to whoever finishes it.
 #include "system/background.h"
 
@@ -55,6 +55,24 @@ TEST(Background, SlicesRunOnAThreadStopBetweenTwoAndFinishOnTheCaller) {
   auto broken = RunInBackground(failing);
   EXPECT_THROW(broken->Finish(), std::runtime_error);
   EXPECT_FALSE(FileArriving("song3.ogg")) << "every file is there from the start";
+}
+
+TEST(Background, OneWorkerTakesTheJobsInTurnAndTheCallerTakesOneNotReached) {
+  auto first = std::make_shared<CountingJob>(40), second = std::make_shared<CountingJob>(10);
+  auto dropped = std::make_shared<CountingJob>(10), third = std::make_shared<CountingJob>(10);
+  auto a = RunInBackground(first), b = RunInBackground(second);
+  RunInBackground(dropped);
+  auto c = RunInBackground(third);
+  while (first->slices < 2) std::this_thread::yield();
+  EXPECT_EQ(second->slices, 0) << "the second waits for the first";
+  c->Finish();
+  EXPECT_EQ(third->last, std::this_thread::get_id()) << "one not reached yet is done at once by the caller";
+  for (int i = 0; i < 5000 && second->slices < 10; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  a->Finish();
+  b->Finish();
+  EXPECT_EQ(first->last, second->last) << "one worker";
+  EXPECT_NE(first->last, std::this_thread::get_id());
+  EXPECT_EQ(dropped->slices, 0) << "dropped before the worker came to it";
 }
 
 }  // namespace
