@@ -249,7 +249,7 @@ def play(page, base, linux, linux_s):
     check(wait_for(lambda: page.js("!document.getElementById('save').hidden"), 5), "the game ended: Save replay")
     page.click("#save")
     saved = os.path.join(out, "played.gfreplay")
-    open(saved, "wb").write(bytes(page.js("lastBlob.arrayBuffer().then(b => Array.from(new Uint8Array(b)))")))
+    open(saved, "wb").write(bytes(page.js("lastBlob.arrayBuffer().then(b => Array.from(new Uint8Array(b)))") or []))
     said, linux = page.js("document.getElementById('note').textContent"), verify(saved)
     check(said.startswith("Replay saved") and linux.returncode == 0 and linux.stdout.endswith(" ok\n"),
           f"the game saved by the page ({said}) verifies on Linux: {linux.stdout.strip()}")
@@ -414,7 +414,8 @@ def replays(page, base):
     wait_for(lambda: page.js("gloomfallVerified.status") is not None, 120)
     lines, status = (lambda v: (v["lines"], v["status"]))(page.js("gloomfallVerified"))
     linux = verify(scripted).stdout.split(": ", 1)[-1]
-    print(f"the browser verifies {lines[-1]['fps']:.0f} frames a second, {lines[-1]['fps'] / 60:.1f} times real time")
+    fps = lines[-1]["fps"] if lines else 0
+    print(f"the browser verifies {fps:.0f} frames a second, {fps / 60:.1f} times real time")
     check(status == 0 and [line["text"].split(": ", 1)[1] + "\n" for line in lines] == [linux] * 2 and
           "Every replay agrees" in page.js(SAYS)[0], f"the browser verifies as Linux does ({linux.strip()}): {lines}")
     page.events.clear()
