@@ -74,7 +74,10 @@ set(web_waits
   # A game's start cues the music, which waits for the background to finish
   # decoding it, and for its file to arrive if it is still on its way.
   "BeginGame()" "CueSound(*)" "(anonymous namespace)::TBackgroundSound::Cue(*)"
-  "(anonymous namespace)::TBackgroundSound::Ready()" "(anonymous namespace)::TIdleWork::Finish()")
+  "(anonymous namespace)::TBackgroundSound::Ready()" "(anonymous namespace)::TIdleWork::Finish()"
+  # A replay watched on the title, or verified (whose game cues the music too);
+  # a watched one keeps to its recorded pace by a delay in each clock reading.
+  "TitleReplays()" "WatchReplay(*)" "VerifyReplays(*)" "GameMillisecs()" "(anonymous namespace)::Pace(int)")
 list(JOIN web_waits "\n" web_waits)
 set(web_asyncify_only ${CMAKE_BINARY_DIR}/web-asyncify-only.txt)
 file(WRITE ${web_asyncify_only}.new "${web_waits}\n")
@@ -86,7 +89,9 @@ target_link_options(gloomfall PRIVATE
   # A factory the page calls once per play, so "Play again" starts afresh;
   # the page starts the game once it has loaded, and learns its exit.
   -sMODULARIZE=1 -sEXPORT_NAME=createGloomfall -sINVOKE_RUN=0 -sEXIT_RUNTIME=1
-  "-sEXPORTED_RUNTIME_METHODS=[callMain]"
+  # The page writes the replays the player gives it into the file system and
+  # opens them (WebOpenFile).
+  "-sEXPORTED_RUNTIME_METHODS=[callMain,FS,ccall]"
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1
   # Less JavaScript, and less to do at start-up: the renderer uses no WebGL

@@ -1,8 +1,13 @@
 // The player's files in the browser: the page keeps none of its own, so a
 // file kept is a download, and a file offered waits behind the page's button
-// beside the frame (packaging/web/index.html) until the player wants it.
+// beside the frame (packaging/web/index.html) until the player wants it. A
+// file the player gives the page (chosen, dropped, or named in its address)
+// the page writes into the game's file system and opens with WebOpenFile.
 #include <emscripten.h>
 
+#include <memory>
+
+#include "system/event.h"
 #include "system/user_files.h"
 
 namespace {
@@ -37,4 +42,10 @@ bool KeepUserFile(const std::string&, const std::string& name, const std::vector
 
 void OfferUserFile(const std::string& name, const std::vector<uint8_t>& bytes) {
   WebOfferFile(name.c_str(), bytes.data(), static_cast<int>(bytes.size()), 0);
+}
+
+// Called by the page: the game hears of the file as of one dropped on a
+// native window, and its title watches it.
+extern "C" EMSCRIPTEN_KEEPALIVE void WebOpenFile(const char* path) {
+  if (path) TEvent::Create(EVENT_APPOPENFILE, nullptr, 0, 0, 0, 0, std::make_shared<TStringObject>(path))->Emit();
 }

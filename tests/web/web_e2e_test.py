@@ -93,7 +93,7 @@ for (const name of ["compile", "compileStreaming"]) {
   const compile = WebAssembly[name];
   WebAssembly[name] = (...args) => { compiled.push(name); return compile.apply(WebAssembly, args); };
 }
-window.animationFrames = 0;
+window.animationFrames = 0; const blobURL = URL.createObjectURL; URL.createObjectURL = b => blobURL(window.lastBlob = b);
 const askFrame = requestAnimationFrame;
 window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
 (() => {
@@ -146,6 +146,7 @@ def main():
         page("Page.addScriptToEvaluateOnNewDocument", source=PROBES)
         play(page, base, linux, linux_s)
         music_after_the_title(page, base)
+        replays(page, base)
         page("Page.navigate", url=base + "/nodata/index.html")
         check(wait_for(lambda: "gloomfall.data) could not be loaded" in (page.js(
             "document.getElementById('message').textContent") or ""), 20), "without its data the page says so")
@@ -234,11 +235,24 @@ def play(page, base, linux, linux_s):
     check(hud[0] > 150 and abs(hud[1] - hud[0]) <= hud[0] // 7 and n < 0.9,
           f"the game drawn again (HUD {hud[1]} vs {hud[0]} white, {n:.0%} of pixels differ)")
     check(wait_for(lambda: page.js("peakOfLast(300)") > 500 / 32768, 5), "its music again")
+    for kind in ("mouseMoved", "mousePressed"):  # walking right and firing up-right, for the replay saved below
+        page("Input.dispatchMouseEvent", type=kind, x=600, y=150, button="left", clickCount=1)
+    page.key("keyDown", "d", "KeyD", 68)
+    time.sleep(1)
+    page.key("keyUp", "d", "KeyD", 68)
+    page("Input.dispatchMouseEvent", type="mouseReleased", x=600, y=150, button="left", clickCount=1)
 
     page.key("keyDown", "Escape", "Escape", 27)
     check(wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) < 20, 5), "back on the title")
     page.key("keyUp", "Escape", "Escape", 27)
     check(wait_for(lambda: page.js("peakOfLast(200)") == 0, 5), "silent again on the title")
+    check(wait_for(lambda: page.js("!document.getElementById('save').hidden"), 5), "the game ended: Save replay")
+    page.click("#save")
+    saved = os.path.join(out, "played.gfreplay")
+    open(saved, "wb").write(bytes(page.js("lastBlob.arrayBuffer().then(b => Array.from(new Uint8Array(b)))") or []))
+    said, linux = page.js("document.getElementById('note').textContent"), verify(saved)
+    check(said.startswith("Replay saved") and linux.returncode == 0 and linux.stdout.endswith(" ok\n"),
+          f"the game saved by the page ({said}) verifies on Linux: {linux.stdout.strip()}")
     quit(page, "after a game")
 
     # A standard gamepad plugged into the page: Start starts a game, Back leaves it.
@@ -382,6 +396,43 @@ def music_after_the_title(page, base):
         check(shown and game and page.js("peakOfLast(300)") == 0 and page.js("document.getElementById('overlay')"
               ".hidden") and not errors, f"{name}: the title, a silent game, no error " + json.dumps(errors)[:500])
     page("Page.removeScriptToEvaluateOnNewDocument", identifier=probes)
+
+
+def verify(path):
+    return subprocess.run([linux_game, "--verify", path], cwd=data, capture_output=True, text=True)
+
+
+def replays(page, base):
+    """The committed replay verified in the page as on Linux (twice: the second run has no start-up in it, its
+    speed is printed); a damaged one in the address leaves the title running; a replay dropped on the page is
+    watched, the page saying so, until Escape."""
+    scripted = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../replays/scripted.gfreplay")
+    good = open(scripted, "rb").read()
+    open(os.path.join(out, "site", "damaged.gfreplay"), "wb").write(good[:len(good) // 2])
+    shutil.copy(scripted, os.path.join(out, "site"))
+    page("Page.navigate", url=base + "/game/index.html?verify=/scripted.gfreplay&verify=/scripted.gfreplay")
+    wait_for(lambda: page.js("gloomfallVerified.status") is not None, 120)
+    lines, status = (lambda v: (v["lines"], v["status"]))(page.js("gloomfallVerified"))
+    linux = verify(scripted).stdout.split(": ", 1)[-1]
+    fps = lines[-1]["fps"] if lines else 0
+    print(f"the browser verifies {fps:.0f} frames a second, {fps / 60:.1f} times real time")
+    check(status == 0 and [line["text"].split(": ", 1)[1] + "\n" for line in lines] == [linux] * 2 and
+          "Every replay agrees" in page.js(SAYS)[0], f"the browser verifies as Linux does ({linux.strip()}): {lines}")
+    page.events.clear()
+    page("Page.navigate", url=base + "/game/index.html?replay=/damaged.gfreplay")
+    title = lambda: count(page.shot(), 150, 120, 520, 190, white) > 400  # noqa: E731
+    check(wait_for(title, 30) and count(page.shot(), 0, 580, 400, 596, white) > 100 and page.js(SAYS)[1],
+          "a damaged replay in the address: a notice on the title")
+    watching = "[document.title, (w => w.hidden || w.textContent)(document.getElementById('watching'))]"
+    page.js("fetch('/scripted.gfreplay').then(r => r.blob()).then(b => { const d = new DataTransfer(); "
+            "d.items.add(new File([b], 'scripted.gfreplay')); dispatchEvent(new DragEvent('drop', {dataTransfer: d})) })")
+    check(wait_for(lambda: "watching a replay" in str(page.js(watching)), 10) and page.js(watching)[1] ==
+          "Watching a replay (Esc stops, Tab speeds up)", f"a replay dropped on the page is watched: {page.js(watching)}")
+    page.key("keyDown", "Escape", "Escape", 27)  # held until the replay has seen it
+    stopped = wait_for(lambda: page.js(watching) == ["gloomfall", True], 10)
+    page.key("keyUp", "Escape", "Escape", 27)
+    check(stopped and wait_for(title, 5) and not page.errors(), "Escape stops it: the title, no error " +
+          json.dumps(page.errors())[:1000])
 
 
 def phone(page, base):
