@@ -82,7 +82,8 @@ def linux_title():
 
 
 # Peak of what the page's sound played in the last ms milliseconds: every
-# buffer SDL's script processor fills is measured after SDL has filled it.
+# buffer SDL's script processor fills is measured after SDL has filled it
+# (and kept, channel 0, from the first Space on where `heard` is asked for).
 # The end of the sound (window.closing), a count of the animation frames asked
 # for, and no gamepad until one is plugged in (then a count of its reads).
 PROBES = """window.padReads = 0; navigator.getGamepads = () => window.pad ? (padReads++, [window.pad]) : [];
@@ -102,6 +103,7 @@ window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
   const make = BaseAudioContext.prototype.createScriptProcessor;
   BaseAudioContext.prototype.createScriptProcessor = function (...args) {
     const node = make.apply(this, args);
+    window.outputRate = this.sampleRate;
     let fill = null;
     Object.defineProperty(node, "onaudioprocess", { set(f) { fill = f; }, get() { return fill; } });
     node.addEventListener("audioprocess", e => {
@@ -112,6 +114,8 @@ window.requestAnimationFrame = f => { animationFrames++; return askFrame(f); };
         for (const v of e.outputBuffer.getChannelData(c)) peak = Math.max(peak, Math.abs(v));
       peaks.push([performance.now(), peak]);
       if (peaks.length > 400) peaks.shift();
+      if (window.heard && window.spaceAt && heard.length < 200)
+        heard.push([performance.now(), Array.from(e.outputBuffer.getChannelData(0))]);
     });
     return node;
   };
@@ -171,8 +175,9 @@ def lost_and_back(page, where):
     waits, silent, under the page's word, then is drawn again."""
     page.js(LOSE)
     check(wait_for(lambda: "paused until they are back" in page.js(SAYS)[0], 5), where + ": the page says it is paused")
-    silent, frames = wait_for(lambda: page.js("peakOfLast(300)") == 0, 5), page.js("animationFrames")
-    time.sleep(0.5)  # a while in which nothing may happen
+    silent = wait_for(lambda: page.js("peakOfLast(300)") == 0, 5)
+    frames = page.js("animationFrames")
+    time.sleep(0.6)
     check([page.js("animationFrames") - frames, silent] == [0, True], where + ": no frame, no sound")
     page.js("lose.restoreContext()")
     check(wait_for(lambda: page.js(SAYS)[1], 5), where + ": back, the page steps aside")
@@ -280,7 +285,7 @@ def play(page, base, linux, linux_s):
 
 # The page's frame clock (each animation frame: when it came, and the game's own work until it asked for the
 # next; once asked to, watchFrom, the first frame drawn white in two corners), the longest idle callback, the WebGL
-# contexts asked for, the first Space, and what the page's sound played from then on (channel 0).
+# contexts asked for, the first Space, and (PROBES keeps it) what the page's sound played from then on.
 LATE_PROBES = """window.frameClock = []; window.longestIdle = 0; window.contexts = []; window.heard = [];
 const askNext = requestAnimationFrame, askIdle = requestIdleCallback, getContext = HTMLCanvasElement.prototype.getContext;
 let frameAt = -1;
@@ -288,8 +293,7 @@ window.requestAnimationFrame = f => {
   if (frameAt >= 0) frameClock.push([frameAt, performance.now() - frameAt]);
   if (window.watchFrom && frameAt > watchFrom) {
     const gl = document.getElementById("canvas").getContext("webgl"), px = new Uint8Array(8);
-    gl.readPixels(5, 5, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, px);
-    gl.readPixels(795, 595, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, px.subarray(4));
+    for (const i of [0, 4]) gl.readPixels(i ? 795 : 5, i ? 595 : 5, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, px.subarray(i));
     if (px.every((v, i) => i % 4 == 3 || v > 200)) [window.whiteAt, window.watchFrom] = [frameAt, 0];
   }
   frameAt = -1;
@@ -299,16 +303,7 @@ window.requestIdleCallback = (f, o) => askIdle(d => {
   const t = performance.now(); f(d); longestIdle = Math.max(longestIdle, performance.now() - t); }, o);
 HTMLCanvasElement.prototype.getContext = function (type, attributes) {
   contexts.push([this.id, type, JSON.stringify(attributes)]); return getContext.call(this, type, attributes); };
-addEventListener("keydown", e => { if (e.code === "Space" && !window.spaceAt) window.spaceAt = e.timeStamp; }, true);
-const makeNode = BaseAudioContext.prototype.createScriptProcessor;
-BaseAudioContext.prototype.createScriptProcessor = function (...args) {
-  const node = makeNode.apply(this, args);
-  window.outputRate = this.sampleRate;
-  node.addEventListener("audioprocess", e => {
-    if (window.spaceAt && heard.length < 200) heard.push([performance.now(), Array.from(e.outputBuffer.getChannelData(0))]);
-  });
-  return node;
-};"""
+addEventListener("keydown", e => { if (e.code === "Space" && !window.spaceAt) window.spaceAt = e.timeStamp; }, true);"""
 
 MARK = "(performance.getEntriesByName('gloomfall: {}')[0] || {{startTime: -1}}).startTime"
 # Where the music begins in what was heard, the time it was heard, and how alike the next quarter second is to the
@@ -329,12 +324,18 @@ HEARD_SONG_START = """fetch("song3.ogg").then(r => r.arrayBuffer()).then(b => ne
 def music_after_the_title(page, base):
     """The music is fetched, and the sounds decoded, after the title's first frame, which they do not slow; a game
     started at once waits for the music and starts with it; without it, or with a damaged one, the game is silent."""
-    site, mark, hud = os.path.join(out, "site"), lambda m: page.js(MARK.format(m)), \
-        lambda: wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10)
-    for name in ("nomusic", "badmusic"):
-        os.makedirs(os.path.join(site, name), exist_ok=True)
-        for f in set(os.listdir(os.path.join(web, "gloomfall"))) - {"song3.ogg"}:
-            os.symlink(os.path.join(web, "gloomfall", f), os.path.join(site, name, f))
+    site, mark = os.path.join(out, "site"), lambda m: page.js(MARK.format(m))
+
+    def game_at_once(name, shown):  # Space the moment the page shows the title: whether it did, then a game
+        page.events.clear()
+        page("Page.navigate", url=base + f"/{name}/index.html")
+        shown = wait_for(shown, 30)
+        for kind in ("keyDown", "keyUp"):
+            page.key(kind, " ", "Space", 32)
+        return shown and wait_for(lambda: count(page.shot(), 610, 0, 800, 95, white) > 150, 10)
+    for name in ("nomusic", "badmusic"):  # the game's files linked, but its music
+        shutil.copytree(os.path.join(web, "gloomfall"), os.path.join(site, name), copy_function=os.symlink,
+                        ignore=shutil.ignore_patterns("song3.ogg"))
     open(os.path.join(site, "badmusic", "song3.ogg"), "wb").write(b"OggS" + bytes(range(256)) * 300)
     probes = page("Page.addScriptToEvaluateOnNewDocument", source=LATE_PROBES)["identifier"]
     page.events.clear()
@@ -343,15 +344,13 @@ def music_after_the_title(page, base):
     time.sleep(2.5)
     first, ready = mark("first frame"), mark("background work done")
     song = page.js("performance.getEntriesByType('resource').find(r => r.name.endsWith('/song3.ogg')).startTime")
-    check(page.js("contexts") == [["canvas", "webgl", json.dumps({"alpha": False, "depth": False, "stencil": False,
-          "antialias": False, "majorVersion": 1, "minorVersion": 0}, separators=(",", ":"))]] * 3,
+    gl = '{"alpha":false,"depth":false,"stencil":false,"antialias":false,"majorVersion":1,"minorVersion":0}'
+    check(page.js("contexts") == [["canvas", "webgl", gl]] * 3,
           "one WebGL context, the game's, asked for first by the page: " + str(page.js("contexts"))[:300])
     # The first frames of a fresh page are slow whatever it does (the browser's renderer warming up).
-    frames = page.js("frameClock")[5:]
-    during, after = [[f for f in frames if lo <= f[0] < hi] or [[lo, 0]] for lo, hi in ((first, ready),
-                                                                                          (ready, ready + 2500))]
-    work, gap = [[f[1] for f in fs] for fs in (during, after)], [max(b[0] - a[0] for a, b in zip(fs, fs[1:] or fs))
-                                                                 for fs in (during, after)]
+    during, after = [[f for f in page.js("frameClock")[5:] if lo <= f[0] < hi] or [[lo, 0]]
+                     for lo, hi in ((first, ready), (ready, ready + 2500))]
+    work, gap = zip(*[([f[1] for f in q], max(b[0] - a[0] for a, b in zip(q, q[1:] or q))) for q in (during, after)])
     median = lambda xs: sorted(xs)[len(xs) // 2]  # noqa: E731
     print(f"music fetched {song - first:.0f} ms after the first frame, ready {ready - first:.0f} ms after it; title "
           f"frames while it is prepared / after: work median {median(work[0]):.1f} / {median(work[1]):.1f} ms, max "
@@ -365,18 +364,13 @@ def music_after_the_title(page, base):
 
     # Space the moment the title shows. The title frame that starts the game holds the wait for the music; the
     # game's first frame asks for its animation frame when it is over; 16 beats (7385 ms) on, the stage flashes.
-    page("Page.navigate", url=base + "/game/index.html")
-    wait_for(lambda: mark("first frame") > 0, 30)
-    page.key("keyDown", " ", "Space", 32)
-    page.key("keyUp", " ", "Space", 32)
-    check(hud(), "Space on the first frame: a game")
+    check(game_at_once("game", lambda: mark("first frame") > 0), "Space on the first frame: a game")
     time.sleep(1.5)
     first, space = mark("first frame"), page.js("spaceAt")
     waited, game_frame = max((f[1], sum(f)) for f in page.js("frameClock") if f[0] >= space - 50)
     start, heard_at, alike = page.js(HEARD_SONG_START)
     page.js(f"window.watchFrom = {game_frame + 7000}")
-    wait_for(lambda: page.js("window.whiteAt"), 10)
-    flash = page.js("window.whiteAt || -1")
+    flash = wait_for(lambda: page.js("window.whiteAt"), 10) and page.js("window.whiteAt") or -1
     print(f"Space {space - first:.0f} ms after the first frame; the game's first frame {game_frame - space:.0f} ms "
           f"later ({waited:.0f} ms waiting for the music), the music heard {heard_at - game_frame:.0f} ms after it, "
           f"{alike:.3f} alike to the song's start; the next stage {flash - game_frame:.0f} ms on")
@@ -385,15 +379,10 @@ def music_after_the_title(page, base):
           "the game waited for the music, which starts from its first sample with the game's beat clock")
 
     for name in ("nomusic", "badmusic"):
-        page.events.clear()
-        page("Page.navigate", url=base + f"/{name}/index.html")
-        shown = wait_for(lambda: count(page.shot(), 150, 120, 520, 190, white) > 400, 30)
-        page.key("keyDown", " ", "Space", 32)
-        page.key("keyUp", " ", "Space", 32)
-        game = hud()
+        game = game_at_once(name, lambda: count(page.shot(), 150, 120, 520, 190, white) > 400)
         time.sleep(0.3)
         errors = [e for e in page.errors() if "song3.ogg" not in json.dumps(e)]
-        check(shown and game and page.js("peakOfLast(300)") == 0 and page.js("document.getElementById('overlay')"
+        check(game and page.js("peakOfLast(300)") == 0 and page.js("document.getElementById('overlay')"
               ".hidden") and not errors, f"{name}: the title, a silent game, no error " + json.dumps(errors)[:500])
     page("Page.removeScriptToEvaluateOnNewDocument", identifier=probes)
 
@@ -454,8 +443,7 @@ def phone(page, base):
             light = [(x, y) for y in range(max(110, near[1] - 40), min(600, near[1] + 40))
                      for x in range(max(0, near[0] - 40), min(800, near[0] + 40))
                      if (lambda p: min(p) > 200 and max(p) - min(p) < 30)(px[(y * 800 + x) * 3:(y * 800 + x) * 3 + 3])]
-            at = 10 < len(light) < 400 and (sorted(p[0] for p in light)[len(light) // 2],
-                                            sorted(p[1] for p in light)[len(light) // 2])
+            at = 10 < len(light) < 400 and tuple(sorted(p[k] for p in light)[len(light) // 2] for k in (0, 1))
             if at and seen and max(abs(at[0] - seen[0]), abs(at[1] - seen[1])) <= 1:
                 return at
             seen = at
@@ -517,10 +505,10 @@ def phone(page, base):
     page.shot(0, 0, 844, 390, save=os.path.join(out, "phone-sticks.png"))
     touch("touchEnd")
     page("Emulation.setDeviceMetricsOverride", width=390, height=844, deviceScaleFactor=3, mobile=True)
-    held = [wait_for(lambda: page.js("!document.getElementById('turn').hidden && !peakOfLast(300)"), 5),
-            page.js("animationFrames")]
-    time.sleep(0.5)  # a while in which nothing may happen
-    held[1] = page.js("animationFrames") - held[1]
+    turned = wait_for(lambda: page.js("!document.getElementById('turn').hidden && !peakOfLast(300)"), 5)
+    frames = page.js("animationFrames")
+    time.sleep(0.5)
+    held = [turned, page.js("animationFrames") - frames]
     page.shot(0, 0, 390, 844, save=os.path.join(out, "phone-portrait.png"))
     page("Emulation.setDeviceMetricsOverride", width=844, height=390, deviceScaleFactor=3, mobile=True)
     check(held == [True, 0] and wait_for(lambda: page.js("document.getElementById('turn').hidden && peakOfLast(300)")
