@@ -39,7 +39,6 @@ class TNoSystem : public TSystemDriver {
 };
 
 std::shared_ptr<TReplay> to_watch;
-bool hooked = false;
 
 std::shared_ptr<TObject> DroppedFile(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
   auto event = std::dynamic_pointer_cast<TEvent>(data);
@@ -99,11 +98,12 @@ void WatchOnTitle(const std::string& path) {
   }
 }
 
+void WatchDroppedReplays() {
+  RemoveHook(EmitEventHook, DroppedFile);
+  AddHook(EmitEventHook, DroppedFile, nullptr, 0);
+}
+
 void TitleReplays() {
-  if (!hooked) {
-    hooked = true;
-    AddHook(EmitEventHook, DroppedFile, nullptr, 0);
-  }
   // Each game, once it has ended, is offered (the page's download button).
   static std::shared_ptr<TReplay> offered;
   if (LastGame() != offered && (offered = LastGame()))

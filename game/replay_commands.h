@@ -12,8 +12,10 @@ int VerifyReplays(const std::vector<std::string>& paths);
 // Watches the replay in the file on the title's next frame; a file that is
 // no replay only gets a notice.
 void WatchOnTitle(const std::string& path);
+// From now on a file dropped on the window is watched on the title.
+void WatchDroppedReplays();
 // Once per title frame: F2 keeps the last game, a replay waiting to be
-// watched is played (files dropped on the window come here too).
+// watched is played.
 void TitleReplays();
 // Keeps the last game in the player's replay folder (in the browser: offers
 // it as a download) and says where.

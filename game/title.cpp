@@ -92,6 +92,7 @@ bool StartUp() {
   bpm = 130;
   beatLength = msPerMinute / static_cast<float>(bpm);
   LoadAssets();
+  WatchDroppedReplays();
   frameGrowing = 0;
   PushFrame();
   NewColors();
