@@ -3,6 +3,7 @@
 // few frames and compared, and the player's own values come back after.
 #include "game/replay.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,16 @@
 
 namespace {
 
+// A value's 32 bits as another type (std::bit_cast, which the browser's
+// C++ library lacks).
+template <class To, class From>
+To BitsAs(From value) {
+  static_assert(sizeof(To) == sizeof(From));
+  To to;
+  std::memcpy(&to, &value, sizeof to);
+  return to;
+}
+
 enum class Mode { kLive, kRecording, kPlaying };
 Mode mode = Mode::kLive;
 uint32_t frame = 0;
@@ -39,7 +50,7 @@ bool paced = false;
 bool ran_out = false;
 int32_t speed = 1;
 bool have_pace = false;
-int32_t pace_real = 0, pace_recorded = 0, last_recorded = 0;
+int32_t pace_real = 0, pace_recorded = 0;
 
 // The aim is asked from the player's place. The mouse aims at its pointer, a
 // stick in its direction from the place. So the stick's lean is kept, and
@@ -50,12 +61,7 @@ int32_t pace_real = 0, pace_recorded = 0, last_recorded = 0;
 struct TAimGuess {
   float last = 0, from = 0;
   int32_t Guess(float now_from) const {
-    return Bits(static_cast<float>(double{now_from} + (double{last} - double{from})));
-  }
-  static int32_t Bits(float v) {
-    int32_t i;
-    std::memcpy(&i, &v, 4);
-    return i;
+    return BitsAs<int32_t>(static_cast<float>(double{now_from} + (double{last} - double{from})));
   }
 };
 TAimGuess aim_x, aim_y;
@@ -102,11 +108,7 @@ class THash {
  public:
   void Add(uint32_t v) { h_ = (h_ ^ v) * 16777619u; }
   void Add(int32_t v) { Add(static_cast<uint32_t>(v)); }
-  void Add(float v) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    Add(bits);
-  }
+  void Add(float v) { Add(BitsAs<uint32_t>(v)); }
   void Add(const Entity& e) {
     for (float v : {e.x, e.y, e.xs, e.ys, e.angle}) Add(v);
   }
@@ -199,9 +201,9 @@ uint32_t WorldHash() {
 
 int32_t GameMillisecs() {
   if (mode != Mode::kPlaying) return Kept(kQuestionClock, Millisecs());
-  last_recorded = Played(kQuestionClock);
-  if (paced) Pace(last_recorded);
-  return last_recorded;
+  const int32_t recorded = Played(kQuestionClock);
+  if (paced) Pace(recorded);
+  return recorded;
 }
 
 int GameKeyDown(int key) {
@@ -223,11 +225,6 @@ int GameMouseDown(int button) {
 }
 
 TAimPoint GameAimPoint(float x, float y) {
-  auto as_float = [](int32_t i) {
-    float v;
-    std::memcpy(&v, &i, 4);
-    return v;
-  };
   int32_t pointer_x, pointer_y, lean_x, lean_y;
   TAimPoint aim{};
   if (mode == Mode::kPlaying) {
@@ -244,20 +241,20 @@ TAimPoint GameAimPoint(float x, float y) {
     lean_y = Kept(kQuestionLeanY, aim.lean_y);
   }
   aim_pointer_x = pointer_x, aim_pointer_y = pointer_y;
-  int32_t guess_x[] = {TAimGuess::Bits(float(pointer_x)), aim_x.Guess(x)};
-  int32_t guess_y[] = {TAimGuess::Bits(float(pointer_y)), aim_y.Guess(y)};
+  int32_t guess_x[] = {BitsAs<int32_t>(static_cast<float>(pointer_x)), aim_x.Guess(x)};
+  int32_t guess_y[] = {BitsAs<int32_t>(static_cast<float>(pointer_y)), aim_y.Guess(y)};
   if (lean_x != 0 || lean_y != 0) {
     const auto lx = static_cast<double>(lean_x), ly = static_cast<double>(lean_y);
     const double length = std::sqrt(lx * lx + ly * ly);
-    guess_x[0] = TAimGuess::Bits(static_cast<float>(x + lx / length * PAD_AIM_DISTANCE));
-    guess_y[0] = TAimGuess::Bits(static_cast<float>(y + ly / length * PAD_AIM_DISTANCE));
+    guess_x[0] = BitsAs<int32_t>(static_cast<float>(x + lx / length * PAD_AIM_DISTANCE));
+    guess_y[0] = BitsAs<int32_t>(static_cast<float>(y + ly / length * PAD_AIM_DISTANCE));
   }
   if (mode == Mode::kPlaying) {
-    aim.x = as_float(Played(kQuestionAimX, guess_x));
-    aim.y = as_float(Played(kQuestionAimY, guess_y));
+    aim.x = BitsAs<float>(Played(kQuestionAimX, guess_x));
+    aim.y = BitsAs<float>(Played(kQuestionAimY, guess_y));
   } else if (mode == Mode::kRecording) {
-    writer->Put(kQuestionAimX, TAimGuess::Bits(aim.x), guess_x[0], guess_x[1]);
-    writer->Put(kQuestionAimY, TAimGuess::Bits(aim.y), guess_y[0], guess_y[1]);
+    writer->Put(kQuestionAimX, BitsAs<int32_t>(aim.x), guess_x[0], guess_x[1]);
+    writer->Put(kQuestionAimY, BitsAs<int32_t>(aim.y), guess_y[0], guess_y[1]);
   }
   aim_x = {aim.x, x};
   aim_y = {aim.y, y};
@@ -324,7 +321,7 @@ void ReplayGameEnds() {
 
 TReplayOutcome WatchReplay(const TReplay& replay, bool with_pace) {
   const TCarriedState own = TCarriedState::Capture();
-  const auto own_lists = {frameList, enemyList, playerList, bulletList, particleList};
+  const std::array own_lists = {frameList, enemyList, playerList, bulletList, particleList};
   replay.carried.Restore();
   mode = Mode::kPlaying;
   playing = &replay;
