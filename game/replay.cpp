@@ -297,6 +297,9 @@ void ReplayFrameEnds() {
     have_pace = false;  // from here on at the new pace
     SetFlipUnsynced(speed != 1);
   }
+  // Four times as fast, one frame in four is drawn: the others would only
+  // slow it down on a machine that draws slowly.
+  SkipDrawing(speed != 1 && frame % 4 != 3);
 }
 
 std::shared_ptr<TReplay> LastGame() {
@@ -338,6 +341,7 @@ TReplayOutcome WatchReplay(const TReplay& replay, bool with_pace) {
   if (outcome.astrayAt == 0 && !outcome.stopped && frame != replay.frames)
     outcome.astrayAt = frame + 1;
   SetFlipUnsynced(false);
+  SkipDrawing(false);
   reader.reset();
   playing = nullptr;
   mode = Mode::kLive;

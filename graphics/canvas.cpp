@@ -109,6 +109,7 @@ std::shared_ptr<TCanvasGraphics> TCanvasGraphics::Create(const std::shared_ptr<T
 }
 
 void Cls() {
+  if (DrawingSkipped()) return;
   if (const auto& driver = TCanvasDriver::Current()) driver->Cls();
 }
 

@@ -149,6 +149,7 @@ void UpdateTransform() {
 }
 
 void Plot(float x, float y) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   TCanvasDriver* d = Driver();
   if (!c || !d) return;
@@ -156,6 +157,7 @@ void Plot(float x, float y) {
 }
 
 void DrawLine(float x0, float y0, float x1, float y1, int draw_last_pixel) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   TCanvasDriver* d = Driver();
   if (!c || !d) return;
@@ -169,6 +171,7 @@ void DrawLine(float x0, float y0, float x1, float y1, int draw_last_pixel) {
 }
 
 void DrawRect(float x, float y, float width, float height) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   TCanvasDriver* d = Driver();
   if (!c || !d) return;
@@ -177,6 +180,7 @@ void DrawRect(float x, float y, float width, float height) {
 }
 
 void DrawOval(float x, float y, float width, float height) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   TCanvasDriver* d = Driver();
   if (!c || !d) return;
@@ -185,6 +189,7 @@ void DrawOval(float x, float y, float width, float height) {
 }
 
 void DrawPoly(const std::vector<float>& xy) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   TCanvasDriver* d = Driver();
   if (!c || !d) return;
@@ -198,6 +203,7 @@ void DrawImage(const std::shared_ptr<TImage>& image, float x, float y, int frame
 
 void DrawImageRect(const std::shared_ptr<TImage>& image, float x, float y, float width,
                    float height, int frame) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   if (!image || !c) return;
   const float x0 = -image->handle_x, y0 = -image->handle_y;
@@ -207,6 +213,7 @@ void DrawImageRect(const std::shared_ptr<TImage>& image, float x, float y, float
 }
 
 void DrawText(const std::u16string& text, float x, float y) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   if (!c) return;
   float sx = 0.0f, sy = 0.0f;
@@ -216,6 +223,7 @@ void DrawText(const std::u16string& text, float x, float y) {
 }
 
 void DrawText(const std::string& text, float x, float y) {
+  if (DrawingSkipped()) return;
   TCanvasGraphics* c = Context();
   if (!c) return;
   if (TCanvasDriver* d = Driver()) {
@@ -227,6 +235,7 @@ void DrawText(const std::string& text, float x, float y) {
 }
 
 void DrawPixmap(const std::shared_ptr<TPixmap>& pixmap, int x, int y) {
+  if (DrawingSkipped()) return;
   if (TCanvasDriver* d = Driver()) d->DrawPixmap(pixmap, x, y);
 }
 

@@ -55,6 +55,7 @@ bool g_end_registered = false;
 
 int g_soft_sync = 0;
 bool g_unsynced = false;
+bool g_skip_drawing = false;
 int g_sync_hertz = 0, g_sync_step = 0, g_sync_rem = 0, g_sync_frac = 0, g_sync_time = 0;
 
 int FindRegistered(const std::string& name) {
@@ -258,7 +259,7 @@ void EndGraphics() {
 
 void Flip(int sync) {
   RunHooks(FlipHook, nullptr);
-  if (!g_driver) return;
+  if (!g_driver || g_skip_drawing) return;
   if (sync != -1) {
     g_driver->Flip(g_unsynced ? 0 : sync);
     return;
@@ -284,6 +285,8 @@ void Flip(int sync) {
 }
 
 void SetFlipUnsynced(bool unsynced) { g_unsynced = unsynced; }
+void SkipDrawing(bool skip) { g_skip_drawing = skip; }
+bool DrawingSkipped() { return g_skip_drawing; }
 
 int GraphicsWidth() { return g_width; }
 int GraphicsHeight() { return g_height; }

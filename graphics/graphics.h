@@ -118,6 +118,10 @@ void Flip(int sync = -1);
 // While on, Flip(1) does not wait for the refresh either: a replay played
 // fast shows its frames as quickly as they come.
 void SetFlipUnsynced(bool unsynced);
+// While on, nothing is drawn and Flip presents nothing (the draw state still
+// follows every call): a replay played fast shows one frame in four.
+void SkipDrawing(bool skip);
+bool DrawingSkipped();
 // A line over the bottom of every frame presented in the next ms
 // milliseconds, in the default font (graphics/notice.cpp).
 void ShowNotice(const std::string& text, int32_t ms = 5000);
