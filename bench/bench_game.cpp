@@ -46,6 +46,19 @@ void LoadStandIns() {
   }
 }
 
+// The game's graphics on the recording 2D driver, which keeps no calls,
+// with stand-ins for its pictures.
+std::shared_ptr<TRecordingCanvasDriver> OpenRecordingGraphics() {
+  auto driver = std::make_shared<TRecordingCanvasDriver>();
+  driver->keep_calls = false;
+  SetGraphicsDriver(driver);
+  OpenGraphics(800, 600, 0, 60, 0);
+  SetBlend(3);
+  AutoMidHandle(1);
+  LoadStandIns();
+  return driver;
+}
+
 void BuildScene() {
   now_ms = 100000;
   SeedRandom(1);
@@ -81,13 +94,7 @@ void BuildScene() {
 
 void BM_GameFrameHeavyScene(benchmark::State& state) {
   SetTimeSource(&ReadNow);
-  auto driver = std::make_shared<TRecordingCanvasDriver>();
-  driver->keep_calls = false;
-  SetGraphicsDriver(driver);
-  OpenGraphics(800, 600, 0, 60, 0);
-  SetBlend(3);
-  AutoMidHandle(1);
-  LoadStandIns();
+  const auto driver = OpenRecordingGraphics();
   int64_t drawn = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -150,11 +157,7 @@ BENCHMARK_CAPTURE(BM_GameFrameHeavySceneOn, GLES2, "gles2")->Unit(benchmark::kMi
 // frame (1): the difference is what recording costs a frame.
 void BM_RecordingAFrameOfTheHeavyScene(benchmark::State& state) {
   SetTimeSource(&ReadNow);
-  auto driver = std::make_shared<TRecordingCanvasDriver>();
-  driver->keep_calls = false;
-  SetGraphicsDriver(driver);
-  OpenGraphics(800, 600, 0, 60, 0);
-  LoadStandIns();
+  OpenRecordingGraphics();
   BuildScene();  // a game, so it is recorded
   if (!state.range(0)) ReplayGameEnds();
   int frame = 0;
@@ -176,11 +179,7 @@ BENCHMARK(BM_RecordingAFrameOfTheHeavyScene)->Arg(0)->Arg(1)->Unit(benchmark::kM
 // Verifying the scripted player's replay (40 s of play) with no window: how
 // many times faster than it was played.
 void BM_VerifyTheScriptedReplay(benchmark::State& state) {
-  auto driver = std::make_shared<TRecordingCanvasDriver>();
-  driver->keep_calls = false;
-  SetGraphicsDriver(driver);
-  OpenGraphics(800, 600, 0, 60, 0);
-  LoadStandIns();
+  OpenRecordingGraphics();
   std::string problem;
   const auto replay = ReadReplayFile(GLOOMFALL_SOURCE_DIR "/tests/replays/scripted.gfreplay", problem);
   if (!replay) {

@@ -21,23 +21,6 @@
 
 namespace {
 
-// No messages from anywhere: a verifying run has no window.
-class TNoSystem : public TSystemDriver {
- public:
-  void Poll() override {}
-  void Wait() override {}
-  void MoveMouse(int, int) override {}
-  void SetMouseVisible(bool) override {}
-  void Notify(const std::string& text, bool) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  int Confirm(const std::string&, bool) override { return 0; }
-  int Proceed(const std::string&, bool) override { return -1; }
-  std::string RequestFile(const std::string&, const std::string&, bool, const std::string&) override {
-    return "";
-  }
-  std::string RequestDir(const std::string&, const std::string&) override { return ""; }
-  int OpenURL(const std::string&) override { return 0; }
-};
-
 std::shared_ptr<TReplay> to_watch;
 
 std::shared_ptr<TObject> DroppedFile(int, std::shared_ptr<TObject> data, std::shared_ptr<TObject>) {
@@ -59,7 +42,7 @@ std::string FileName(const TReplay& replay) {
 }  // namespace
 
 int VerifyReplays(const std::vector<std::string>& paths) {
-  SetSystemDriver(std::make_shared<TNoSystem>());
+  SetSystemDriver(std::make_shared<TQuietSystemDriver>());
   auto canvas = std::make_shared<TRecordingCanvasDriver>();
   canvas->keep_calls = false;
   SetGraphicsDriver(canvas);

@@ -3,8 +3,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 std::string AppTitle;
+
+void TQuietSystemDriver::Notify(const std::string& text, bool) {
+  std::fprintf(stderr, "%s: %s\n", AppTitle.c_str(), text.c_str());
+}
 
 // The system driver's factory, as the platform's driver table names it.
 #define GLOOMFALL_RENDERER(name, title, factory, flags, rank)

@@ -31,6 +31,25 @@ class TSystemDriver {
   virtual int OpenURL(const std::string& url) = 0;
 };
 
+// A driver for a run with no window (verifying replays, tests): no messages
+// arrive, no box opens (a notice goes to the error output, a question gets
+// No or Cancel), nothing is picked and no URL is taken.
+class TQuietSystemDriver : public TSystemDriver {
+ public:
+  void Poll() override {}
+  void Wait() override {}
+  void MoveMouse(int, int) override {}
+  void SetMouseVisible(bool) override {}
+  void Notify(const std::string& text, bool serious) override;
+  int Confirm(const std::string&, bool) override { return 0; }
+  int Proceed(const std::string&, bool) override { return -1; }
+  std::string RequestFile(const std::string&, const std::string&, bool, const std::string&) override {
+    return "";
+  }
+  std::string RequestDir(const std::string&, const std::string&) override { return ""; }
+  int OpenURL(const std::string&) override { return 0; }
+};
+
 // The application's title: the window caption and the caption of message boxes.
 extern std::string AppTitle;
 

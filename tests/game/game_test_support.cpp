@@ -25,21 +25,9 @@ int32_t ReadNow() { return now_ms; }
 std::vector<std::string> notices;
 
 // Takes no messages from anywhere: everything the game sees, the test emits.
-class QuietSystemDriver : public TSystemDriver {
+class QuietSystemDriver : public TQuietSystemDriver {
  public:
-  void Poll() override {}
-  void Wait() override {}
-  void MoveMouse(int, int) override {}
-  void SetMouseVisible(bool) override {}
   void Notify(const std::string& text, bool) override { notices.push_back(text); }
-  int Confirm(const std::string&, bool) override { return 0; }
-  int Proceed(const std::string&, bool) override { return 0; }
-  std::string RequestFile(const std::string&, const std::string&, bool,
-                          const std::string&) override {
-    return "";
-  }
-  std::string RequestDir(const std::string&, const std::string&) override { return ""; }
-  int OpenURL(const std::string&) override { return 0; }
 };
 
 std::vector<std::string> sound_log;

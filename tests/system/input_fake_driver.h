@@ -9,7 +9,7 @@
 
 #include "system/input.h"
 
-class FakeSystemDriver : public TSystemDriver {
+class FakeSystemDriver : public TQuietSystemDriver {
  public:
   std::deque<std::shared_ptr<TEvent>> pending;
   // Delivered only by Wait: what arrives while the program blocks.
@@ -44,18 +44,9 @@ class FakeSystemDriver : public TSystemDriver {
   }
   void QueueWhileWaiting(int id, int data = 0) { waiting.push_back(TEvent::Create(id, nullptr, data)); }
   int waits = 0;
-  void MoveMouse(int, int) override {}
-  void SetMouseVisible(bool) override {}
   void Notify(const std::string& text, bool serious) override {
     notes.push_back(text + (serious ? "!" : ""));
   }
-  int Confirm(const std::string&, bool) override { return 0; }
-  int Proceed(const std::string&, bool) override { return -1; }
-  std::string RequestFile(const std::string&, const std::string&, bool, const std::string&) override {
-    return "";
-  }
-  std::string RequestDir(const std::string&, const std::string&) override { return ""; }
-  int OpenURL(const std::string&) override { return 0; }
 
  private:
   int depth_ = 0;
