@@ -4,7 +4,8 @@
 Usage: perf_table.py BUILD_DIR DATA_DIR
 
 Besides the Google Benchmark programs (bench/bench_*), it measures start-up
-(process start to the first presented title frame, printed by the
+(process start to the first presented title frame, then to the sounds
+decoded, and the title's paced frames meanwhile and after, printed by the
 gloomfall_startup probe) and the peak memory of a played game. Programs that
 open a window run under a private Xvfb.
 """
@@ -84,16 +85,28 @@ with Xvfb() as x:
 
     probe = os.path.join(bench_dir, "gloomfall_startup")
     if os.access(probe, os.X_OK):
-        times = []
+        runs = []  # each run's lines, by their first word
         for _ in range(5):
             out = subprocess.run([probe], env=x.env, cwd=data, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL, text=True, timeout=60)
-            for line in out.stdout.splitlines():
-                if line.startswith("startup_ms "):
-                    times.append(int(line.split()[1]))
+            runs.append({line.split()[0]: [float(v) for v in line.split()[1:]] for line in out.stdout.splitlines()})
+        times = [r["startup_ms"][0] for r in runs if "startup_ms" in r]
         if times:
             rows.append(("game", "start-up to first title frame (median of 5)",
-                         f"{statistics.median(times):.0f} ms", f"min {min(times)} ms, max {max(times)} ms"))
+                         f"{statistics.median(times):.0f} ms", f"min {min(times):.0f} ms, max {max(times):.0f} ms"))
+        ready = [r["sounds_ready_ms"][0] for r in runs if "sounds_ready_ms" in r]
+        if ready:
+            rows.append(("game", "start-up to the sounds decoded (median of 5)",
+                         f"{statistics.median(ready):.0f} ms", f"min {min(ready):.0f} ms, max {max(ready):.0f} ms"))
+        # Each line: frames, median interval, longest interval.
+        for key, what in (("title_frames_while_preparing", "while the sounds decode"),
+                          ("title_frames_after", "for a second after")):
+            frames = [r[key] for r in runs if key in r]
+            if frames:
+                rows.append(("game", f"title frame {what} (median of 5 runs)",
+                             f"{statistics.median(f[1] for f in frames):.1f} ms",
+                             f"longest {statistics.median(f[2] for f in frames):.1f} ms, "
+                             f"{statistics.median(f[0] for f in frames):.0f} frames"))
 
     game = os.path.join(build, "game", "gloomfall")
     if os.access(game, os.X_OK):

@@ -37,6 +37,9 @@ class TBackgroundWork {
 
 std::shared_ptr<TBackgroundWork> RunInBackground(std::shared_ptr<TBackgroundJob> job);
 
+// Whether any work started is still waiting for its slices or under way.
+bool BackgroundWorkPending();
+
 // Whether a file the platform delivers after start-up is still on its way:
 // in the browser the page fetches the largest files once the first frame is
 // shown (or at once, when something waits for one). Not for a file that has

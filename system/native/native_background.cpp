@@ -135,3 +135,9 @@ std::shared_ptr<TBackgroundWork> RunInBackground(std::shared_ptr<TBackgroundJob>
 }
 
 bool FileArriving(const std::string&) { return false; }
+
+bool BackgroundWorkPending() {
+  TQueue& queue = Queue();
+  std::lock_guard lock(queue.mutex);
+  return !queue.waiting.empty() || queue.slicing;
+}

@@ -127,13 +127,7 @@ EM_JS(int, WebFileArriving, (const char* path, int start), {
 void FetchLateFiles() { WebFileArriving("", 1); }
 
 void Ended() {
-  const auto& queue = Queue();
-  if (std::none_of(queue.begin(), queue.end(), [](const auto& entry) {
-        auto work = entry.lock();
-        return work && work->Queued();
-      })) {
-    WebBackgroundDone();
-  }
+  if (!BackgroundWorkPending()) WebBackgroundDone();
 }
 
 }  // namespace
@@ -172,3 +166,11 @@ std::shared_ptr<TBackgroundWork> RunInBackground(std::shared_ptr<TBackgroundJob>
 }
 
 bool FileArriving(const std::string& path) { return WebFileArriving(path.c_str(), 0) != 0; }
+
+bool BackgroundWorkPending() {
+  const auto& queue = Queue();
+  return std::any_of(queue.begin(), queue.end(), [](const auto& entry) {
+    auto work = entry.lock();
+    return work && work->Queued();
+  });
+}
