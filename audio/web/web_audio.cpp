@@ -6,6 +6,7 @@
 #include <emscripten.h>
 
 #include "audio/sdl/sdl_audio_device.h"
+#include "system/background.h"
 #include "system/web/web_pause.h"
 
 // clang-format off
@@ -40,15 +41,41 @@ EM_JS(void, SuspendAudioContextWhilePaused, (), {
 // clang-format on
 
 namespace {
-// SDL's output, following the page.
-class webaudiodevice : public sdlaudiodevice {
+// SDL's output, following the page. The browser takes tens of milliseconds
+// to make an audio context, and the title is silent, so the device opens in
+// the background, after the title's first frame; the mixer's format is set
+// at once. Until it opens nothing is mixed, as while the browser holds the
+// sound back for the player's first key or tap. Where it does not open the
+// game goes on silent.
+class webaudiodevice : public audiodevice {
  public:
+  ~webaudiodevice() override { close(); }
   bool open(mixer& m) override {
-    if (!sdlaudiodevice::open(m)) return false;
-    WebFollowPause();
-    SuspendAudioContextWhilePaused();
+    m.set_output(44100, 2, sdlaudiodevice::kFragmentFrames);
+    opening_ = RunInBackground(std::make_shared<TOpening>(*this, m));
     return true;
   }
+  void close() override {
+    opening_.reset();
+    sdl_.close();
+  }
+
+ private:
+  struct TOpening : TBackgroundJob {
+    TOpening(webaudiodevice& device, mixer& m) : device(device), m(m) {}
+    Slice Step() override {
+      if (device.sdl_.open(m)) {
+        WebFollowPause();
+        SuspendAudioContextWhilePaused();
+      }
+      return Slice::kDone;
+    }
+    webaudiodevice& device;
+    mixer& m;
+  };
+
+  sdlaudiodevice sdl_;
+  std::shared_ptr<TBackgroundWork> opening_;  // dropped, it never opens
 };
 }  // namespace
 
