@@ -188,6 +188,27 @@ TEST_F(Game, GarbageInAPictureAnEffectTheMusicAndTheIconIsSurvived) {
   EXPECT_EQ(game_->WaitExit(3000), 0);
 }
 
+// Without its music, or with a damaged one, the game shows its title and
+// plays silent.
+TEST_F(Game, AMissingOrDamagedMusicGivesTheTitleAndASilentGame) {
+  for (const bool missing : {true, false}) {
+    const std::string data = OutPath(missing ? "data_without_music" : "data_with_damaged_music");
+    ASSERT_TRUE(CopyTree(GLOOMFALL_DATA_DIR, data));
+    fs::remove(data + "/song3.ogg");
+    if (!missing) std::ofstream(data + "/song3.ogg", std::ios::binary) << "OggS" << std::string(3000, '\x5a');
+    Start(data);
+    ExpectTitle(Snap(missing ? "title_without_music" : "title_with_damaged_music"));
+    game_->xdo("key space");
+    SleepMs(800);
+    EXPECT_EQ(PeakOfTail(audio_, 600), 0) << (missing ? "missing" : "damaged") << " music: a silent game";
+    game_->Hold("Escape", 200);
+    SleepMs(300);
+    game_->xdo("keydown Escape");
+    EXPECT_EQ(game_->WaitExit(3000), 0);
+    game_->xdo("keyup Escape");
+  }
+}
+
 // A game played with either renderer and kept with F2 on the title lands in
 // the player's data folder and verifies; watched, it plays under a caption
 // that says so and gives the title back. A damaged one leaves the title be.
