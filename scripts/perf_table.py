@@ -85,28 +85,26 @@ with Xvfb() as x:
 
     probe = os.path.join(bench_dir, "gloomfall_startup")
     if os.access(probe, os.X_OK):
-        runs = []  # each run's lines, by their first word
+        runs = []  # each run's presented title frames: ms since the process started, sounds still decoding
         for _ in range(5):
             out = subprocess.run([probe], env=x.env, cwd=data, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL, text=True, timeout=60)
-            runs.append({line.split()[0]: [float(v) for v in line.split()[1:]] for line in out.stdout.splitlines()})
-        times = [r["startup_ms"][0] for r in runs if "startup_ms" in r]
-        if times:
-            rows.append(("game", "start-up to first title frame (median of 5)",
-                         f"{statistics.median(times):.0f} ms", f"min {min(times):.0f} ms, max {max(times):.0f} ms"))
-        ready = [r["sounds_ready_ms"][0] for r in runs if "sounds_ready_ms" in r]
-        if ready:
-            rows.append(("game", "start-up to the sounds decoded (median of 5)",
-                         f"{statistics.median(ready):.0f} ms", f"min {min(ready):.0f} ms, max {max(ready):.0f} ms"))
-        # Each line: frames, median interval, longest interval.
-        for key, what in (("title_frames_while_preparing", "while the sounds decode"),
-                          ("title_frames_after", "for a second after")):
-            frames = [r[key] for r in runs if key in r]
+            frames = [(int(f[1]), f[2] == "1") for f in map(str.split, out.stdout.splitlines()) if f[0] == "frame_ms"]
             if frames:
+                runs.append(frames)
+        if runs:
+            first = [r[0][0] for r in runs]
+            ready = [next((t for t, pending in r if not pending), r[-1][0]) for r in runs]
+            for what, times in (("first title frame", first), ("the sounds decoded", ready)):
+                rows.append(("game", f"start-up to {what} (median of 5)", f"{statistics.median(times):.0f} ms",
+                             f"min {min(times)} ms, max {max(times)} ms"))
+            # The paced frames, from one presented frame to the next, while the sounds decode and after.
+            for decoding, what in ((True, "while the sounds decode"), (False, "for a second after")):
+                gaps = [[b[0] - a[0] for a, b in zip(r, r[1:]) if b[1] == decoding] or [0] for r in runs]
                 rows.append(("game", f"title frame {what} (median of 5 runs)",
-                             f"{statistics.median(f[1] for f in frames):.1f} ms",
-                             f"longest {statistics.median(f[2] for f in frames):.1f} ms, "
-                             f"{statistics.median(f[0] for f in frames):.0f} frames"))
+                             f"{statistics.median(statistics.median(g) for g in gaps):.1f} ms",
+                             f"longest {statistics.median(max(g) for g in gaps):.1f} ms, "
+                             f"{statistics.median(len(g) for g in gaps):.0f} frames"))
 
     game = os.path.join(build, "game", "gloomfall")
     if os.access(game, os.X_OK):
