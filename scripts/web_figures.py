@@ -12,7 +12,9 @@ before the title, and its title's first two seconds stand in), the bytes
 fetched before the first frame (each file as `gzip -9` makes it), the longest
 title frame (the game's own work, from an animation frame to its asking for
 the next, and the longest gap between two animation frames) while they are
-prepared and in the two seconds after, the main thread's time per frame on the
+prepared and in the two seconds after, the longest stretch of the game's
+background work in the page's idle time and how long the browser took to make
+the game's audio context, the main thread's time per frame on the
 title and in a busy game (Performance.getMetrics over four seconds, divided
 by the animation frames the game asked for; and the game's own work from
 an animation frame to its asking for the next), and, when the page survives a
@@ -43,6 +45,17 @@ window.requestAnimationFrame = f => {
   }
   frameStart = -1;
   return askFrame(t => { frameStart = performance.now(); f(t); });
+};
+// The longest stretch of the game's background work in the page's idle time,
+// and how long the browser took to make the game's audio context.
+window.longestIdle = 0;
+const askIdle = requestIdleCallback, MakeAudio = AudioContext;
+window.requestIdleCallback = (f, o) => askIdle(d => {
+  const t = performance.now(); f(d); longestIdle = Math.max(longestIdle, performance.now() - t); }, o);
+window.AudioContext = function (options) {
+  const t = performance.now(), made = new MakeAudio(options);
+  window.audioContextMs = performance.now() - t;
+  return made;
 };"""
 
 # When the music was ready, the files fetched before the first frame, and the
@@ -56,7 +69,8 @@ START = """(() => {
   const during = frameLog.filter(f => f[0] < until), after = frameLog.filter(f => f[0] >= until && f[0] < until + 2000);
   const gaps = list => Math.max(0, ...list.slice(1).map((f, i) => f[0] - list[i][0]));
   const longest = list => Math.max(0, ...list.map(f => f[1]));
-  return [ready, files, longest(during), gaps(during), longest(after), gaps(after)];
+  return [ready, files, longest(during), gaps(during), longest(after), gaps(after), longestIdle,
+          window.audioContextMs || 0];
 })()"""
 
 
@@ -181,12 +195,13 @@ def main():
         url = on_this_machine(port) + "/index.html"
         for n in range(runs):
             first, start, title, game, restore = one_run(url)
-            ready, files, during, during_gap, after, after_gap = start
+            ready, files, during, during_gap, after, after_gap, idle, audio = start
             fetched = sum(gzipped(folder, name) for name in files)
             print(f"run {n + 1}: first title frame {first[0]:.2f} s (seen), {first[1]:.2f} s (drawn); sounds ready "
                   + (f"{ready / 1000:.2f} s" if ready >= 0 else "before it") + f"; {fetched:,} bytes gzipped before "
                   f"it ({', '.join(files)}); longest title frame / gap while they are prepared "
-                  f"{during:.1f} / {during_gap:.1f} ms, in the 2 s after {after:.1f} / {after_gap:.1f} ms; per frame, "
+                  f"{during:.1f} / {during_gap:.1f} ms, in the 2 s after {after:.1f} / {after_gap:.1f} ms; longest "
+                  f"stretch of background work {idle:.1f} ms, the audio context made in {audio:.1f} ms; per frame, "
                   f"main thread / game's own ms, mean (median, 10th percentile) (fps): "
                   f"title {title[0]:.2f}/{title[1]:.2f} ({title[3]:.2f}, {title[4]:.2f}) ({title[2]:.0f}), "
                   f"game {game[0]:.2f}/{game[1]:.2f} ({game[3]:.2f}, {game[4]:.2f}) ({game[2]:.0f})"

@@ -38,15 +38,23 @@ EM_JS(void, SuspendAudioContextWhilePaused, (), {
   });
   if (pause.since >= 0) context.suspend();
 });
+
+// Whether the page has the browser's sound output going (a page that does
+// not say is taken to have).
+EM_JS(int, WebSoundOutputReady, (), {
+  var ready = Module["soundOutputReady"];
+  return !ready || ready() ? 1 : 0;
+});
 // clang-format on
 
 namespace {
 // SDL's output, following the page. The browser takes tens of milliseconds
-// to make an audio context, and the title is silent, so the device opens in
-// the background, after the title's first frame; the mixer's format is set
-// at once. Until it opens nothing is mixed, as while the browser holds the
-// sound back for the player's first key or tap. Where it does not open the
-// game goes on silent.
+// to make its first audio context, and the title is silent, so the device
+// opens in the background, after the title's first frame, once the page has
+// the browser's sound output going (which makes the context quick to make);
+// the mixer's format is set at once. Until it opens nothing is mixed, as
+// while the browser holds the sound back for the player's first key or tap.
+// Where it does not open the game goes on silent.
 class webaudiodevice : public audiodevice {
  public:
   ~webaudiodevice() override { close(); }
@@ -64,6 +72,7 @@ class webaudiodevice : public audiodevice {
   struct TOpening : TBackgroundJob {
     TOpening(webaudiodevice& device, mixer& m) : device(device), m(m) {}
     Slice Step() override {
+      if (!WebSoundOutputReady()) return Slice::kWaiting;
       if (device.sdl_.open(m)) {
         WebFollowPause();
         SuspendAudioContextWhilePaused();
