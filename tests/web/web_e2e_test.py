@@ -386,7 +386,8 @@ def music_after_the_title(page, base):
         game = game_at_once(name, lambda: count(page.shot(), 150, 120, 520, 190, white) > 400)
         time.sleep(0.3)
         errors = [e for e in page.errors() if "song3.ogg" not in json.dumps(e)]
-        check(game and page.js("peakOfLast(300)") == 0 and page.js("buffersOver(300, -1)") > 0 and page.js(
+        sound_open = wait_for(lambda: page.js("buffersOver(300, -1)") > 0, 5)
+        check(game and sound_open and page.js("peakOfLast(300)") == 0 and page.js(
               "document.getElementById('overlay').hidden") and not errors,
               f"{name}: the title, a game silent with its sound open, no error " + json.dumps(errors)[:500])
     page("Page.removeScriptToEvaluateOnNewDocument", identifier=probes)
