@@ -21,7 +21,6 @@ std::shared_ptr<TObject> AtFlip(int, std::shared_ptr<TObject> data, std::shared_
   if (pending || ++after <= 60) return data;
   std::fflush(stdout);
   _exit(0);
-  return data;
 }
 }  // namespace
 

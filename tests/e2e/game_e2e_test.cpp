@@ -179,7 +179,8 @@ void Game::SurviveBrokenData(bool garbage) {
   EXPECT_TRUE(WindowIcon(x_.display(), std::stoul(window_)).empty()) << "a broken icon sets none";
   ExpectTitle(Snap("title_" + fs::path(data).filename().string()));
   game_->xdo("key space");
-  EXPECT_FALSE(Eventually([&] { return PeakOfTail(audio_, 600) > 0; }, 800)) << "the music damaged or missing: a silent game";
+  EXPECT_FALSE(Eventually([&] { return PeakOfTail(audio_, 600) > 0; }, 800))
+      << "the music damaged or missing: a silent game";
   game_->xdo("keydown w");
   game_->xdo("mousedown 1");
   SleepMs(1500);
